@@ -1,0 +1,3 @@
+#include "Module1.h"
+
+QString filterFileName;

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+/// Name of the octave filter file chosen in the equalizer window; "" when
+/// none. Written only by the equalizer window, read by the converter window.
+extern QString filterFileName;

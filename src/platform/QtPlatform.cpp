@@ -1,0 +1,150 @@
+#include "QtPlatform.h"
+
+#include "ProcessStart.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMessageBox>
+#include <QPushButton>
+
+QtPlatform::QtPlatform(QString argumentText)
+    : m_argumentText(std::move(argumentText))
+{
+}
+
+QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
+{
+#ifdef Q_OS_WIN
+    return startWindowsCommandLine(commandLine, windowStyle);
+#else
+    Q_UNUSED(windowStyle);
+    return startHostCommandLine(commandLine, executableFolder());
+#endif
+}
+
+bool QtPlatform::setCurrentDirectory(const QString &dir)
+{
+    return !dir.isEmpty() && QDir::setCurrent(dir);
+}
+
+QString QtPlatform::currentDirectory() const
+{
+    return QDir::toNativeSeparators(QDir::currentPath());
+}
+
+int QtPlatform::messageBox(const QString &prompt, int style, const QString &title)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    box.setText(prompt);
+    switch (style & 0xF0) {
+    case 16: box.setIcon(QMessageBox::Critical); break;
+    case 32: box.setIcon(QMessageBox::Question); break;
+    case 48: box.setIcon(QMessageBox::Warning); break;
+    case 64: box.setIcon(QMessageBox::Information); break;
+    default: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    // As on Windows: the first button is the default, Escape answers No.
+    const bool yesNo = (style & 0x0F) == 4;
+    if (yesNo) {
+        QPushButton *yes = box.addButton(QMessageBox::Yes);
+        QPushButton *no = box.addButton(QMessageBox::No);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+    } else {
+        QPushButton *ok = box.addButton(QMessageBox::Ok);
+        box.setDefaultButton(ok);
+        box.setEscapeButton(ok);
+    }
+    box.exec();
+    if (yesNo)
+        return box.clickedButton() == box.button(QMessageBox::Yes) ? MsgBox::AnswerYes
+                                                                   : MsgBox::AnswerNo;
+    return MsgBox::AnswerOk;
+}
+
+bool QtPlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *parent)
+{
+    QStringList filters;
+    const QStringList parts = dialog.Filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString &description = parts[i];
+        const QString &pattern = parts[i + 1];
+        filters << (description.contains(u'(' + pattern + u')')
+                        ? description
+                        : description + QStringLiteral(" (") + pattern + u')');
+    }
+
+    QFileDialog box(parent);
+    box.setAcceptMode(action == CommonDialog::SaveDialog ? QFileDialog::AcceptSave
+                                                         : QFileDialog::AcceptOpen);
+    // No overwrite question and no existence check, as the program asks for none.
+    box.setFileMode(QFileDialog::AnyFile);
+    box.setOption(QFileDialog::DontConfirmOverwrite, true);
+    box.setNameFilters(filters);
+    if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
+        box.selectNameFilter(filters[dialog.FilterIndex - 1]);
+    QString folder = dialog.InitDir.isEmpty() ? m_lastDialogFolder : dialog.InitDir;
+    if (!folder.isEmpty())
+        box.setDirectory(QDir::fromNativeSeparators(folder));
+    if (!dialog.FileName.isEmpty())
+        box.selectFile(dialog.FileName);
+
+    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+        return false;
+    const QString chosen = box.selectedFiles().constFirst();
+    m_lastDialogFolder = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
+    dialog.FileName = QDir::toNativeSeparators(chosen);
+    return true;
+}
+
+void QtPlatform::showModal(QDialog &dialog)
+{
+    dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.exec();
+}
+
+NumberSymbols QtPlatform::numberSymbols() const
+{
+    const QLocale locale = QLocale::system();
+    return NumberSymbols{locale.decimalPoint(), locale.groupSeparator()};
+}
+
+void QtPlatform::beep()
+{
+    QApplication::beep();
+}
+
+void QtPlatform::processPendingEvents()
+{
+    QCoreApplication::processEvents();
+}
+
+QString QtPlatform::executableFolder() const
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString QtPlatform::argumentText() const
+{
+    return m_argumentText;
+}
+
+bool QtPlatform::fileNamesIgnoreCase() const
+{
+#ifdef Q_OS_WIN
+    return true;
+#else
+    return false;
+#endif
+}
+
+void QtPlatform::endProgram()
+{
+    m_ended = true;
+    QCoreApplication::exit(0);
+}

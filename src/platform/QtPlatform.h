@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Platform.h"
+
+/// The host as Qt and the operating system present it.
+class QtPlatform : public Platform
+{
+public:
+    QtPlatform(QString argumentText = QString());
+
+    QString startProgram(const QString &commandLine, int windowStyle) override;
+    bool setCurrentDirectory(const QString &dir) override;
+    QString currentDirectory() const override;
+    int messageBox(const QString &prompt, int style, const QString &title) override;
+    bool showFileDialog(CommonDialog &dialog, int action, QWidget *parent) override;
+    void showModal(QDialog &dialog) override;
+    NumberSymbols numberSymbols() const override;
+    void beep() override;
+    void processPendingEvents() override;
+    QString executableFolder() const override;
+    QString argumentText() const override;
+    bool fileNamesIgnoreCase() const override;
+    void endProgram() override;
+
+    /// True once endProgram() has been called.
+    bool ended() const { return m_ended; }
+
+private:
+    QString m_argumentText;
+    QString m_lastDialogFolder;
+    bool m_ended = false;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "Platform.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <functional>
+
+/// A scripted host for the tests: message-box answers and file-dialog
+/// results are queued in advance, everything the program asks of the host is
+/// recorded, and nothing ever blocks.
+class FakePlatform : public Platform
+{
+public:
+    struct Message { QString prompt; int style; QString title; };
+    struct Start { QString commandLine; int windowStyle; QString currentDirectory; };
+    struct Dialog { CommonDialog settings; int action; };
+
+    QString startProgram(const QString &commandLine, int windowStyle) override;
+    bool setCurrentDirectory(const QString &dir) override;
+    QString currentDirectory() const override { return m_currentDirectory; }
+    int messageBox(const QString &prompt, int style, const QString &title) override;
+    bool showFileDialog(CommonDialog &dialog, int action, QWidget *parent) override;
+    void showModal(QDialog &dialog) override;
+    NumberSymbols numberSymbols() const override { return symbols; }
+    void beep() override { ++beeps; }
+    void processPendingEvents() override { ++pendingEventRuns; }
+    QString executableFolder() const override { return exeFolder; }
+    QString argumentText() const override { return arguments; }
+    bool fileNamesIgnoreCase() const override { return ignoreCase; }
+    void endProgram() override { ++endCalls; }
+
+    // Settings a test may change.
+    NumberSymbols symbols;
+    QString exeFolder = QStringLiteral("/opt/brenvik");
+    QString arguments;
+    bool ignoreCase = false;
+    /// Folders that setCurrentDirectory() accepts; empty means any.
+    QStringList existingFolders;
+    /// When set, startProgram() really starts the program (end-to-end tests).
+    bool realStart = false;
+    /// Returned by startProgram() when not starting for real.
+    QString startError;
+
+    // Scripted answers, taken in order. An unscripted message box answers
+    // its default (first) button; an unscripted file dialog is cancelled.
+    std::deque<int> answers;
+    std::deque<QString> dialogResults;  ///< a null QString cancels that dialog
+    /// Runs while a window is shown modally; it may click the window's
+    /// buttons. A window still open afterwards is closed with its close box.
+    std::deque<std::function<void(QDialog &)>> modalScripts;
+
+    // Recordings.
+    QList<Message> messages;
+    QList<Start> starts;
+    QList<Dialog> dialogs;
+    int beeps = 0;
+    int pendingEventRuns = 0;
+    int endCalls = 0;
+    int modalShows = 0;
+
+private:
+    QString m_currentDirectory = QStringLiteral("/");
+};
