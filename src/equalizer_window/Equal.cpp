@@ -1,0 +1,671 @@
+#include "Equal.h"
+
+#include "FilterFile.h"
+#include "Module1.h"
+#include "NumberFormat.h"
+#include "PlotArea.h"
+
+#include <QCloseEvent>
+#include <QFocusEvent>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int KeyEnter = 13;
+const QColor PlotColor(215, 0, 0);
+
+// The layout is designed in twips; 15 twips make one pixel at 96 dpi.
+int tw(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect twipsRect(int left, int top, int width, int height)
+{
+    return QRect(tw(left), tw(top), tw(left + width) - tw(left), tw(top + height) - tw(top));
+}
+
+// The designed bitmap fonts are rarely installed; a plain sans serif of the
+// same size stands in for them.
+QFont designFont(const QString &family, qreal points)
+{
+    QFont font;
+    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+QFont sansSerif() { return designFont(QStringLiteral("MS Sans Serif"), 7.8); }
+QFont smallFont() { return designFont(QStringLiteral("Small Fonts"), 4.8); }
+
+void setTextColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+struct BandColumn
+{
+    const char *caption;
+    int boxLeft;
+    int sliderLeft;
+};
+
+constexpr BandColumn BandColumns[BandCount] = {
+    {"31.5", 120, 230},   {"63", 480, 590},     {"125", 840, 950},    {"250", 1200, 1310},
+    {"500", 1560, 1670},  {"1000", 1920, 2030}, {"2000", 2280, 2390}, {"4000", 2640, 2750},
+    {"8000", 3000, 3110}, {"16000", 3360, 3470},
+};
+
+struct LineSpec
+{
+    const char *name;
+    int y;
+    int x1;
+    int x2;
+    int width;  // pixels
+};
+
+// Grid of the plot, in the plot area's inner coordinates.
+constexpr LineSpec GridLines[] = {
+    {"Line34", 300, 0, 3780, 3},  {"Line32", 480, 0, 3720, 1},  {"Line31", 660, 0, 3720, 1},
+    {"Line30", 840, 0, 3720, 1},  {"Line33", 1020, 0, 3780, 2}, {"Line28", 1200, 0, 3720, 1},
+    {"Line27", 1380, 0, 3720, 1}, {"Line26", 1560, 0, 3720, 1}, {"Line29", 1776, 0, 3780, 3},
+    {"Line24", 1980, 0, 3720, 1}, {"Line23", 2160, 0, 3720, 1}, {"Line22", 2340, 0, 3720, 1},
+    {"Line25", 2520, 0, 3780, 2}, {"Line20", 2700, 0, 3720, 1}, {"Line19", 2880, 0, 3720, 1},
+    {"Line18", 3060, 0, 3720, 1}, {"Line21", 3240, 0, 3780, 3},
+};
+
+// Ticks on the window, level with the grid lines; only their ends show
+// beside the plot area.
+constexpr LineSpec TickLines[] = {
+    {"Line2", 1020, 60, 4400, 3},  {"Line4", 1200, 60, 3780, 1},  {"Line5", 1380, 60, 3780, 1},
+    {"Line6", 1560, 60, 3780, 1},  {"Line7", 1740, 60, 3780, 2},  {"Line8", 1920, 60, 3780, 1},
+    {"Line9", 2100, 60, 3780, 1},  {"Line10", 2280, 60, 3780, 1}, {"Line1", 2496, 61, 3780, 3},
+    {"Line11", 2700, 60, 3780, 1}, {"Line12", 2880, 60, 3780, 1}, {"Line13", 3060, 60, 3780, 1},
+    {"Line14", 3240, 60, 3780, 2}, {"Line15", 3420, 60, 3780, 1}, {"Line16", 3600, 60, 3780, 1},
+    {"Line17", 3780, 60, 3780, 1}, {"Line3", 3960, 60, 3840, 3},
+};
+
+QWidget *makeLine(QWidget *container, QPoint origin, const LineSpec &spec)
+{
+    auto *line = new QWidget(container);
+    line->setObjectName(QString::fromLatin1(spec.name));
+    line->setAutoFillBackground(true);
+    setTextColor(line, QPalette::Window, Qt::black);
+    line->setGeometry(origin.x() + tw(spec.x1), origin.y() + tw(spec.y) - spec.width / 2,
+                      tw(spec.x2) - tw(spec.x1), spec.width);
+    line->setAttribute(Qt::WA_TransparentForMouseEvents);
+    line->lower();
+    return line;
+}
+
+// Four slider tracks on black, their knobs at different heights.
+QIcon equalizerIcon()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::black);
+    QPainter painter(&pixmap);
+    constexpr int knobY[4] = {9, 19, 13, 23};
+    for (int i = 0; i < 4; ++i) {
+        const int x = 3 + i * 7;
+        painter.fillRect(x, 2, 5, 28, QColor(192, 192, 192));
+        painter.fillRect(x + 2, 3, 1, 26, QColor(0, 128, 0));
+        painter.fillRect(x - 1, knobY[i] - 2, 7, 5, Qt::black);
+        painter.fillRect(x, knobY[i], 5, 1, QColor(0, 255, 0));
+    }
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+Equal::Equal(Platform &platform, QWidget *converterWindow)
+    : QDialog(converterWindow)
+    , m_platform(platform)
+    , m_converterWindow(converterWindow)
+{
+    setObjectName(QStringLiteral("equal"));
+    setWindowTitle(QStringLiteral("Octave Band Equalizer"));
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                   | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(tw(4488), tw(5676));
+    setWindowIcon(equalizerIcon());
+    QFont windowFont = sansSerif();
+    windowFont.setBold(true);
+    setFont(windowFont);
+
+    createControls();
+    createLines();
+    setTabOrderChain();
+    connectSignals();
+    VScroll1[0]->setFocus();
+}
+
+void Equal::createControls()
+{
+    // Created back to front: a control made later lies in front of the
+    // earlier ones where they overlap.
+    Command3D2 = new QPushButton(QStringLiteral("OK - save"), this);
+    Command3D2->setObjectName(QStringLiteral("Command3D2"));
+    Command3D2->setGeometry(twipsRect(240, 5220, 1632, 372));
+    setTextColor(Command3D2, QPalette::ButtonText, QColor(128, 0, 0));
+
+    Command3D1 = new QPushButton(QStringLiteral("Cancel - don't save"), this);
+    Command3D1->setObjectName(QStringLiteral("Command3D1"));
+    Command3D1->setGeometry(twipsRect(2040, 5220, 2232, 372));
+    setTextColor(Command3D1, QPalette::ButtonText, QColor(0, 0, 128));
+
+    Picture1 = new PlotArea(this);
+    Picture1->setObjectName(QStringLiteral("Picture1"));
+    Picture1->setGeometry(twipsRect(120, 710, 3612, 3612));
+    Picture1->setAutoFillBackground(true);
+    setTextColor(Picture1, QPalette::Window, QColor(255, 255, 0));
+    Picture1->setFocusPolicy(Qt::TabFocus);
+
+    Frame3D1 = new QGroupBox(QStringLiteral("Filter File Name"), this);
+    Frame3D1->setObjectName(QStringLiteral("Frame3D1"));
+    Frame3D1->setGeometry(twipsRect(180, 4440, 4212, 732));
+    setTextColor(Frame3D1, QPalette::WindowText, Qt::black);
+
+    Textfiltname = new QLineEdit(Frame3D1);
+    Textfiltname->setObjectName(QStringLiteral("Textfiltname"));
+    Textfiltname->setGeometry(twipsRect(120, 300, 2772, 372));
+
+    Commbrowse = new QPushButton(QStringLiteral("Browse..."), Frame3D1);
+    Commbrowse->setObjectName(QStringLiteral("Commbrowse"));
+    Commbrowse->setGeometry(twipsRect(2880, 300, 1215, 372));
+    setTextColor(Commbrowse, QPalette::ButtonText, Qt::black);
+
+    Topp = new QLineEdit(QStringLiteral("+50"), this);
+    Topp->setObjectName(QStringLiteral("Topp"));
+    Topp->setGeometry(twipsRect(3840, 840, 612, 372));
+    Topp->setAlignment(Qt::AlignCenter);
+
+    Bottom = new QLineEdit(QStringLiteral("-50"), this);
+    Bottom->setObjectName(QStringLiteral("Bottom"));
+    Bottom->setGeometry(twipsRect(3840, 3800, 612, 372));
+    Bottom->setAlignment(Qt::AlignCenter);
+
+    for (QWidget *w : {static_cast<QWidget *>(Command3D2), static_cast<QWidget *>(Command3D1),
+                       static_cast<QWidget *>(Frame3D1), static_cast<QWidget *>(Textfiltname),
+                       static_cast<QWidget *>(Commbrowse), static_cast<QWidget *>(Topp),
+                       static_cast<QWidget *>(Bottom)})
+        w->setFont(sansSerif());
+    // Enter belongs to the boxes: no button may take it as the default.
+    for (QPushButton *button : {Command3D2, Command3D1, Commbrowse}) {
+        button->setAutoDefault(false);
+        button->setDefault(false);
+    }
+
+    for (int k = 0; k < BandCount; ++k) {
+        const BandColumn &column = BandColumns[k];
+        const QString index = QString::number(k);
+
+        auto *slider = new QScrollBar(Qt::Vertical, this);
+        slider->setObjectName(QStringLiteral("VScroll1(%1)").arg(index));
+        slider->setGeometry(twipsRect(column.sliderLeft, 720, 180, 3600));
+        // Qt puts a vertical bar's minimum at the top, the design puts
+        // +10000 there: the bar holds the negated position.
+        slider->setRange(-BandModel::PositionMax, -BandModel::PositionMin);
+        slider->setSingleStep(50);
+        slider->setPageStep(300);
+        slider->setTracking(false);
+        slider->setValue(k == 0 ? 0 : -50);
+        VScroll1[k] = slider;
+
+        auto *box = new QLineEdit(k == 0 ? QStringLiteral("23.0") : QString(), this);
+        box->setObjectName(QStringLiteral("Text1(%1)").arg(index));
+        box->setGeometry(twipsRect(column.boxLeft, 420, k == BandCount - 1 ? 372 : 380, 288));
+        box->setFont(smallFont());
+        box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        Text1[k] = box;
+
+        auto *label = new QLabel(QString::fromLatin1(column.caption), this);
+        label->setObjectName(QStringLiteral("Label1(%1)").arg(index));
+        label->setGeometry(twipsRect(column.boxLeft, 180, 372, 252));
+        label->setFont(smallFont());
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameStyle(QFrame::Box | QFrame::Plain);
+        label->setLineWidth(1);
+        label->setAutoFillBackground(true);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+        palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
+        label->setPalette(palette);
+        Label1[k] = label;
+    }
+}
+
+void Equal::createLines()
+{
+    const QPoint plotOrigin = Picture1->contentsRect().topLeft();
+    for (const LineSpec &spec : GridLines)
+        makeLine(Picture1, plotOrigin, spec);
+    for (const LineSpec &spec : TickLines)
+        makeLine(this, QPoint(0, 0), spec);
+}
+
+void Equal::setTabOrderChain()
+{
+    QList<QWidget *> chain{VScroll1[0], VScroll1[1], Text1[0], Text1[1], Textfiltname,
+                           Commbrowse,  Topp,        Bottom,   Command3D2, Command3D1};
+    for (int k = 2; k < BandCount; ++k)
+        chain << VScroll1[k];
+    for (int k = 2; k < BandCount; ++k)
+        chain << Text1[k];
+    chain << Picture1;
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i)
+        setTabOrder(chain[i], chain[i + 1]);
+}
+
+void Equal::connectSignals()
+{
+    for (int k = 0; k < BandCount; ++k) {
+        connect(VScroll1[k], &QScrollBar::valueChanged, this, [this, k] { VScroll1_Change(k); });
+        Text1[k]->installEventFilter(this);
+    }
+    Topp->installEventFilter(this);
+    Bottom->installEventFilter(this);
+    connect(Textfiltname, &QLineEdit::textChanged, this, &Equal::Textfiltname_Change);
+    connect(Command3D2, &QPushButton::clicked, this, &Equal::Command3D2_Click);
+    connect(Command3D1, &QPushButton::clicked, this, &Equal::Command3D1_Click);
+    connect(Commbrowse, &QPushButton::clicked, this, &Equal::Commbrowse_Click);
+}
+
+int Equal::sliderPosition(int index) const
+{
+    return -VScroll1[index]->value();
+}
+
+void Equal::setSliderPosition(int index, int position)
+{
+    VScroll1[index]->setValue(-position);
+}
+
+QString Equal::formatted(double value, const char *pattern) const
+{
+    return formatNumber(value, QString::fromLatin1(pattern), m_platform.numberSymbols());
+}
+
+int Equal::boxIndex(QObject *object) const
+{
+    for (int k = 0; k < BandCount; ++k)
+        if (Text1[k] == object)
+            return k;
+    return -1;
+}
+
+// --- Opening and closing ---------------------------------------------------
+
+void Equal::setFlatBands()
+{
+    m_bands.bandFrequency = BandModel::DefaultFrequencies;
+    for (int k = 0; k < BandCount; ++k) {
+        m_bands.bandGain[k] = 0.0;
+        setSliderPosition(k, 0);
+        Text1[k]->setText(QStringLiteral(" 0.0"));
+    }
+}
+
+void Equal::Form_Load()
+{
+    m_loaded = true;
+    m_bands.rangeBottom = -50.0f;
+    m_bands.rangeTop = 50.0f;
+    if (filterFileName.isEmpty()) {
+        setFlatBands();
+    } else if (!ReadFilterFile()) {
+        // The name stays chosen until the user picks another; the box shows it.
+        setFlatBands();
+        Textfiltname->setText(filterFileName);
+    }
+    Topp->setText(formatted(m_bands.rangeTop, "+##0.0;-##0.0"));
+    Bottom->setText(formatted(m_bands.rangeBottom, "+##0.0;-##0.0"));
+}
+
+void Equal::Form_Activate()
+{
+    if (m_converterWindow) {
+        const QRect frame = m_converterWindow->frameGeometry();
+        move(frame.x() + frame.width(), frame.y());
+    }
+    m_platform.beep();
+    DrawResponse();
+    m_platform.processPendingEvents();
+}
+
+void Equal::Form_Resize()
+{
+    if (!m_converterWindow)
+        return;
+    constexpr Qt::WindowStates mask = Qt::WindowMinimized | Qt::WindowMaximized
+                                      | Qt::WindowFullScreen;
+    const Qt::WindowStates target = (m_converterWindow->windowState() & ~mask)
+                                    | (windowState() & mask);
+    if (target != m_converterWindow->windowState())
+        m_converterWindow->setWindowState(target);
+}
+
+void Equal::Form_Unload()
+{
+}
+
+void Equal::unload()
+{
+    close();
+}
+
+void Equal::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    if (!m_loaded)
+        Form_Load();
+    if (!m_shown) {
+        m_shown = true;
+        Form_Resize();
+        Form_Activate();
+    }
+}
+
+void Equal::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    QDialog::closeEvent(event);
+}
+
+void Equal::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && m_shown)
+        Form_Resize();
+}
+
+void Equal::keyPressEvent(QKeyEvent *event)
+{
+    // Enter is handled by the box it was typed into, and the window has no
+    // cancel button for Escape.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+bool Equal::eventFilter(QObject *watched, QEvent *event)
+{
+    auto *box = qobject_cast<QLineEdit *>(watched);
+    const int index = boxIndex(watched);
+    if (!box || (index < 0 && box != Topp && box != Bottom))
+        return QDialog::eventFilter(watched, event);
+
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        int keyAscii = 0;
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            keyAscii = KeyEnter;
+        else if (!key->text().isEmpty())
+            keyAscii = key->text().at(0).unicode();
+        if (keyAscii == 0)
+            break;
+        if (index >= 0)
+            Text1_KeyPress(index, keyAscii);
+        else if (box == Topp)
+            Topp_KeyPress(keyAscii);
+        else
+            Bottom_KeyPress(keyAscii);
+        break;  // the key still reaches the box
+    }
+    case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (index >= 0)
+            Text1_GotFocus(index);
+        else if (box == Topp)
+            Topp_GotFocus();
+        else
+            Bottom_GotFocus();
+        // A click would put the cursor where it landed; select again after it.
+        m_selectAllOnRelease = reason == Qt::MouseFocusReason ? box : nullptr;
+        break;
+    }
+    case QEvent::MouseButtonRelease:
+        if (m_selectAllOnRelease == box) {
+            m_selectAllOnRelease = nullptr;
+            box->selectAll();
+        }
+        break;
+    case QEvent::FocusOut: {
+        // Switching to another window or opening a menu is no move of the focus.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+            break;
+        if (box == Topp)
+            Topp_LostFocus();
+        else if (box == Bottom)
+            Bottom_LostFocus();
+        break;
+    }
+    default:
+        break;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// --- Band editing and the plot ----------------------------------------------
+
+void Equal::VScroll1_Change(int index)
+{
+    const qint16 position = qint16(sliderPosition(index));
+    m_bands.bandGain[index] = m_bands.PositionToGain(position);
+    Text1[index]->setText(formatted(m_bands.bandGain[index], "+#0.0;-#0.0"));
+    DrawResponse();
+}
+
+void Equal::Text1_GotFocus(int index)
+{
+    Text1[index]->selectAll();
+}
+
+void Equal::Text1_KeyPress(int index, int keyAscii)
+{
+    if (keyAscii != KeyEnter)
+        return;
+    double gain = readNumber(Text1[index]->text());
+    if (gain > m_bands.rangeTop)
+        gain = m_bands.rangeTop;
+    if (gain < m_bands.rangeBottom)
+        gain = m_bands.rangeBottom;
+    m_bands.bandGain[index] = gain;
+    setSliderPosition(index, m_bands.GainToPosition(gain));
+}
+
+void Equal::Topp_GotFocus()
+{
+    Topp->selectAll();
+}
+
+void Equal::Topp_KeyPress(int keyAscii)
+{
+    if (keyAscii == KeyEnter)
+        applyTop();
+}
+
+void Equal::Topp_LostFocus()
+{
+    applyTop();
+}
+
+void Equal::Bottom_GotFocus()
+{
+    Bottom->selectAll();
+}
+
+void Equal::Bottom_KeyPress(int keyAscii)
+{
+    if (keyAscii == KeyEnter)
+        applyBottom();
+}
+
+void Equal::Bottom_LostFocus()
+{
+    applyBottom();
+}
+
+void Equal::applyTop()
+{
+    double typed = readNumber(Topp->text());
+    if (typed > 100.0)
+        typed = 100.0;
+    float top = toSingle(typed);
+    for (double gain : m_bands.bandGain)
+        if (gain > top)
+            top = toSingle(gain);
+    if (!(top > m_bands.rangeBottom)) {
+        // An empty range leaves the sliders no scale: keep what was shown.
+        Topp->setText(formatted(m_bands.rangeTop, "+##0.0;-##0.0"));
+        return;
+    }
+    m_bands.rangeTop = top;
+    Topp->setText(formatted(top, "+##0.0;-##0.0"));
+    for (int k = 0; k < BandCount; ++k)
+        setSliderPosition(k, m_bands.GainToPosition(m_bands.bandGain[k]));
+}
+
+void Equal::applyBottom()
+{
+    double typed = readNumber(Bottom->text());
+    if (typed < -100.0)
+        typed = -100.0;
+    float bottom = toSingle(typed);
+    for (double gain : m_bands.bandGain)
+        if (gain < bottom)
+            bottom = toSingle(gain);
+    if (!(bottom < m_bands.rangeTop)) {
+        Bottom->setText(formatted(m_bands.rangeBottom, "+##0.0;-##0.0"));
+        return;
+    }
+    m_bands.rangeBottom = bottom;
+    Bottom->setText(formatted(bottom, "+##0.0;-##0.0"));
+    for (int k = 0; k < BandCount; ++k)
+        setSliderPosition(k, m_bands.GainToPosition(m_bands.bandGain[k]));
+}
+
+void Equal::DrawResponse()
+{
+    Picture1->clear();
+    Picture1->setDrawWidth(5);
+    for (int j = 1; j < BandCount; ++j) {
+        const QPointF from(float(170 + 360 * (j - 1)), plotY(qint16(sliderPosition(j - 1))));
+        const QPointF to(float(170 + 360 * j), plotY(qint16(sliderPosition(j))));
+        Picture1->drawLine(from, to, PlotColor);
+    }
+}
+
+// --- Filter file commands ----------------------------------------------------
+
+void Equal::showFileError(const QString &what, const QString &reason)
+{
+    m_platform.messageBox(
+        QStringLiteral("The filter file \"%1\" %2: %3.").arg(filterFileName, what, reason),
+        MsgBox::Exclamation, QStringLiteral("Filter File Error"));
+}
+
+bool Equal::WriteFilterFile()
+{
+    FilterBands bands;
+    bands.frequency = m_bands.bandFrequency;
+    bands.gain = m_bands.bandGain;
+    const QString error = saveFilterFile(filterFileName, bands);
+    if (!error.isEmpty()) {
+        showFileError(QStringLiteral("was not saved"), error);
+        return false;
+    }
+    return true;
+}
+
+bool Equal::ReadFilterFile()
+{
+    const FilterReadResult read = loadFilterFile(filterFileName);
+    if (!read.ok()) {
+        showFileError(QStringLiteral("was not read"), read.error);
+        return false;
+    }
+    for (int k = 0; k < BandCount; ++k) {
+        m_bands.bandFrequency[k] = read.bands.frequency[k];
+        const double gain = read.bands.gain[k];
+        m_bands.bandGain[k] = gain;
+        if (gain > m_bands.rangeTop)
+            m_bands.rangeTop = toSingle(gain);
+        if (gain < m_bands.rangeBottom)
+            m_bands.rangeBottom = toSingle(gain);
+    }
+    Topp->setText(formatted(m_bands.rangeTop, "+##0.0;-##0.0"));
+    Bottom->setText(formatted(m_bands.rangeBottom, "+##0.0;-##0.0"));
+    for (int k = 0; k < BandCount; ++k) {
+        setSliderPosition(k, m_bands.GainToPosition(m_bands.bandGain[k]));
+        Text1[k]->setText(formatted(m_bands.bandGain[k], "+##0.#;-##0.#"));
+    }
+    Textfiltname->setText(filterFileName);
+    m_platform.processPendingEvents();
+    return true;
+}
+
+void Equal::setUpDialog()
+{
+    CMDialog1.Flags = 0;
+    CMDialog1.Filter = QStringLiteral("Filter File (*.DAT)|*.DAT");
+    CMDialog1.FilterIndex = 1;
+    CMDialog1.CancelError = true;
+    CMDialog1.FileName = filterFileName.isEmpty() ? QStringLiteral("*.DAT") : filterFileName;
+}
+
+void Equal::Command3D2_Click()
+{
+    setUpDialog();
+    const QString before = filterFileName;
+    if (!m_platform.showFileDialog(CMDialog1, CommonDialog::SaveDialog, this))
+        return;
+    filterFileName = CMDialog1.FileName;
+    if (!WriteFilterFile()) {
+        // The converter window must never receive a file that was not written.
+        filterFileName = before;
+        return;
+    }
+    unload();
+}
+
+void Equal::Command3D1_Click()
+{
+    filterFileName.clear();
+    unload();
+}
+
+void Equal::Commbrowse_Click()
+{
+    setUpDialog();
+    const QString before = filterFileName;
+    if (!m_platform.showFileDialog(CMDialog1, CommonDialog::OpenDialog, this))
+        return;
+    filterFileName = CMDialog1.FileName;
+    if (!ReadFilterFile())
+        filterFileName = before;
+}
+
+void Equal::Textfiltname_Change()
+{
+    filterFileName = Textfiltname->text();
+}

@@ -1,0 +1,195 @@
+#include "FilterFile.h"
+
+#include "NumberFormat.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <charconv>
+#include <cmath>
+
+namespace {
+
+bool isSeparator(char c)
+{
+    return c == ' ' || c == '\t' || c == ',' || c == '\r' || c == '\n';
+}
+
+// A field quoted in a message: printable ASCII only, and not too long.
+QString quoteField(const QByteArray &field)
+{
+    QString text;
+    for (char c : field.left(24))
+        text += (c >= 0x20 && c < 0x7f) ? QChar::fromLatin1(c) : QChar(u'?');
+    if (field.size() > 24)
+        text += QStringLiteral("...");
+    return u'"' + text + u'"';
+}
+
+QString fieldName(int index)
+{
+    const int band = index / 2 + 1;
+    return index % 2 == 0 ? QStringLiteral("the frequency of band %1").arg(band)
+                          : QStringLiteral("the gain of band %1").arg(band);
+}
+
+} // namespace
+
+QByteArray filterNumberText(double value)
+{
+    // Fixed notation without a precision is the shortest text that reads
+    // back exactly; the longest, for the largest and the subnormal values,
+    // stays below 330 characters.
+    char buffer[512];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                      std::chars_format::fixed);
+    return QByteArray(buffer, int(result.ptr - buffer));
+}
+
+QString checkFilterBands(const FilterBands &bands)
+{
+    for (int k = 0; k < BandCount; ++k) {
+        if (!std::isfinite(bands.frequency[k]))
+            return QStringLiteral("the frequency of band %1 is not a finite number").arg(k + 1);
+        if (!std::isfinite(bands.gain[k]))
+            return QStringLiteral("the gain of band %1 is not a finite number").arg(k + 1);
+        if (std::fabs(bands.gain[k]) > MaxFilterGain)
+            return QStringLiteral("the gain of band %1 (%2 dB) lies beyond the limit of 1e30 dB")
+                .arg(k + 1)
+                .arg(bands.gain[k], 0, 'g', 6);
+    }
+    return QString();
+}
+
+QByteArray filterFileText(const FilterBands &bands)
+{
+    QByteArray text;
+    auto put = [&text](double value) {
+        text += value < 0 ? '-' : ' ';
+        text += filterNumberText(value);
+        text += ' ';
+    };
+    for (int k = 0; k < BandCount; ++k) {
+        put(bands.frequency[k]);
+        put(bands.gain[k]);
+        text += "\r\n";
+    }
+    return text;
+}
+
+FilterReadResult readFilterBands(QIODevice &device)
+{
+    constexpr int FieldCount = 2 * BandCount;
+    FilterReadResult result;
+    int count = 0;
+    qint64 scanned = 0;
+    QByteArray field;
+
+    auto takeField = [&]() -> bool {
+        const QString text = QString::fromLatin1(field);
+        const NumberScan scan = scanNumber(text);
+        if (!scan.found || scan.length != text.size()) {
+            result.error = QStringLiteral("%1 is %2, which is not a number")
+                               .arg(fieldName(count), quoteField(field));
+            return false;
+        }
+        if (scan.outOfRange) {
+            result.error = QStringLiteral("%1 is %2, which is too large for a number")
+                               .arg(fieldName(count), quoteField(field));
+            return false;
+        }
+        if (count % 2 == 0) {
+            result.bands.frequency[count / 2] = scan.value;
+        } else {
+            if (std::fabs(scan.value) > MaxFilterGain) {
+                result.error = QStringLiteral("%1 is %2, beyond the limit of 1e30 dB")
+                                   .arg(fieldName(count), quoteField(field));
+                return false;
+            }
+            result.bands.gain[count / 2] = scan.value;
+        }
+        field.clear();
+        ++count;
+        return true;
+    };
+
+    while (count < FieldCount) {
+        if (scanned >= MaxFilterScanBytes) {
+            result.error = QStringLiteral("its first %1 bytes hold only %2 of the twenty numbers "
+                                         "a filter needs")
+                               .arg(MaxFilterScanBytes)
+                               .arg(count);
+            return result;
+        }
+        char block[4096];
+        const qint64 got = device.read(block, sizeof block);
+        if (got < 0) {
+            result.error = QStringLiteral("it cannot be read (%1)").arg(device.errorString());
+            return result;
+        }
+        if (got == 0)
+            break;
+        scanned += got;
+        for (char c : QByteArrayView(block, got)) {
+            if (isSeparator(c)) {
+                if (!field.isEmpty() && !takeField())
+                    return result;
+                if (count == FieldCount)
+                    break;
+            } else {
+                field += c;
+                if (field.size() > MaxFilterFieldLength) {
+                    result.error = QStringLiteral("%1 is %2, which is too long for a number")
+                                       .arg(fieldName(count), quoteField(field));
+                    return result;
+                }
+            }
+        }
+    }
+    if (count < FieldCount && !field.isEmpty() && !takeField())
+        return result;
+    if (count < FieldCount) {
+        result.error = count == 0
+                           ? QStringLiteral("it holds none of the twenty numbers a filter needs")
+                           : QStringLiteral("it holds only %1 of the twenty numbers a filter needs")
+                                 .arg(count);
+    }
+    return result;
+}
+
+FilterReadResult loadFilterFile(const QString &fileName)
+{
+    FilterReadResult result;
+    if (QFileInfo(fileName).isDir()) {
+        result.error = QStringLiteral("it is a folder, not a file");
+        return result;
+    }
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.error = QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
+        return result;
+    }
+    return readFilterBands(file);
+}
+
+QString saveFilterFile(const QString &fileName, const FilterBands &bands)
+{
+    const QString problem = checkFilterBands(bands);
+    if (!problem.isEmpty())
+        return problem;
+    if (QFileInfo(fileName).isDir())
+        return QStringLiteral("it is a folder, not a file");
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly))
+        return QStringLiteral("it cannot be created (%1)").arg(file.errorString());
+    const QByteArray text = filterFileText(bands);
+    if (file.write(text) != text.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        return QStringLiteral("it cannot be written (%1)").arg(reason);
+    }
+    if (!file.commit())
+        return QStringLiteral("it cannot be written (%1)").arg(file.errorString());
+    return QString();
+}

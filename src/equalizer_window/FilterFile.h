@@ -1,0 +1,72 @@
+#pragma once
+
+#include "BandModel.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <array>
+
+class QIODevice;
+
+/// The contents of a filter file: frequency (Hz) and gain (dB) of each band.
+struct FilterBands
+{
+    std::array<double, BandCount> frequency{};
+    std::array<double, BandCount> gain{};
+};
+
+/// Largest gain magnitude a filter may hold: beyond it the single-precision
+/// range of the sliders would overflow or lose every step.
+inline constexpr double MaxFilterGain = 1e30;
+
+/// Longest field the reader accepts; the longest plain decimal text of a
+/// double that the writer produces is well below it.
+inline constexpr int MaxFilterFieldLength = 400;
+
+/// The reader gives up when the first twenty numbers are not within this
+/// many bytes, so a huge file of blanks costs no more than a small one.
+inline constexpr qint64 MaxFilterScanBytes = 1 << 20;
+
+/// The shortest plain decimal text (no exponent, "." as the decimal point,
+/// no sign) of |value| that reads back to the same double: 31.5 gives
+/// "31.5", 1e-7 gives "0.0000001", 1e21 gives "1000000000000000000000".
+/// Needs a finite value.
+QByteArray filterNumberText(double value);
+
+/// "" when the bands can be written and shown, otherwise what is wrong
+/// ("the gain of band 3 is not a finite number"): every value must be
+/// finite and every gain within MaxFilterGain.
+QString checkFilterBands(const FilterBands &bands);
+
+/// The whole file in ASCII: ten lines "<f> <g> \r\n", each number preceded by
+/// a blank when it is not negative (-0 included) and by "-" when it is
+/// negative, and followed by one blank. Needs bands that pass
+/// checkFilterBands().
+QByteArray filterFileText(const FilterBands &bands);
+
+/// What reading a filter gave: the bands, or an error text saying what is
+/// wrong (without the file name).
+struct FilterReadResult
+{
+    FilterBands bands;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+
+/// Reads twenty numbers (frequency 1, gain 1, ..., frequency 10, gain 10)
+/// from `device`. Fields are separated by any mix of blanks, tabs, commas,
+/// carriage returns and line feeds; each field must be one whole number
+/// (optional sign, digits with an optional ".", an optional E or D exponent)
+/// that fits a double, and every gain must lie within MaxFilterGain.
+/// Reading stops in the block that holds the twentieth field; what follows
+/// is ignored.
+FilterReadResult readFilterBands(QIODevice &device);
+
+/// Opens `fileName` and reads it with readFilterBands().
+FilterReadResult loadFilterFile(const QString &fileName);
+
+/// Writes filterFileText(bands) to `fileName` through a temporary file in
+/// the same folder that replaces the target only when it is complete.
+/// Returns "" on success, otherwise what went wrong (without the file name).
+QString saveFilterFile(const QString &fileName, const FilterBands &bands);
