@@ -2,3 +2,38 @@
 
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+/// Splits a Windows command-line text into the program name and its
+/// arguments, as a started Windows program sees them.
+///
+/// The program name (first element) follows the rules Windows applies to it:
+/// leading blanks are skipped, double quotes group and are dropped, and there
+/// are no backslash escapes. The arguments follow the Microsoft C runtime
+/// (the Universal CRT of Visual C++ 2015 and later, which also the converters
+/// use): blanks and tabs separate arguments; double quotes group and are
+/// dropped; 2n backslashes before a quote give n backslashes and the quote
+/// groups, 2n+1 give n backslashes and a literal quote; backslashes not
+/// before a quote are literal; inside a quoted part, "" gives a literal quote
+/// and the part stays quoted. "" alone gives an empty argument; blanks at the
+/// end give none. An empty or blank text gives an empty list.
+QStringList splitWindowsCommandLine(QStringView commandLine);
+
+/// True when `name`, written as "name" on a Windows command line, comes back
+/// from splitWindowsCommandLine() as exactly itself: false when it contains a
+/// double quote or ends in a backslash (which would escape the closing quote).
+bool survivesWindowsQuoting(const QString &name);
+
+/// Finds the program a Windows command line names, on this host.
+///
+/// A name without folder is looked up the way Windows looks it up: in
+/// `ownFolder` (the folder of the starting program), then in `currentDir`,
+/// then in each entry of `pathVariable` (the host's PATH list). Names are
+/// compared without regard to letter case and a trailing ".exe" is optional
+/// on either side, so "ZARVO.EXE" finds a file "zarvo". Only regular files
+/// that may be executed count. A name with a folder part ("/" or "\", the
+/// latter read as "/") is taken as given, relative to `currentDir`.
+///
+/// Returns the program's absolute path, or "" when there is none.
+QString findProgram(const QString &name, const QString &ownFolder,
+                    const QString &currentDir, const QString &pathVariable);
