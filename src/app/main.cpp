@@ -1,1 +1,50 @@
-int main() { return 0; }
+#include "Brenvik.h"
+#include "QtPlatform.h"
+
+#include <QApplication>
+#include <QStringList>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Without any display Qt would abort with a stack of internal messages;
+// say plainly what is missing instead.
+bool displayAvailable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const auto set = [](const char *name) {
+        const char *value = std::getenv(name);
+        return value && *value;
+    };
+    return set("QT_QPA_PLATFORM") || set("DISPLAY") || set("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (!displayAvailable()) {
+        std::fprintf(stderr, "brenvik: no display found (neither DISPLAY nor WAYLAND_DISPLAY "
+                             "is set); start it from a desktop session.\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+
+    // The keyword is the whole argument text.
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    QtPlatform platform(arguments.join(u' '));
+
+    Brenvik window(platform);
+    if (!window.Form_Load())
+        return 0;
+    window.show();
+    if (platform.ended())
+        return 0;
+    return app.exec();
+}

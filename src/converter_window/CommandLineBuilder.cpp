@@ -1,0 +1,128 @@
+#include "CommandLineBuilder.h"
+
+#include "FieldRules.h"
+#include "NumberFormat.h"
+#include "WinCommandLine.h"
+
+namespace {
+
+QString quoted(const QString &name)
+{
+    return u'"' + name + u'"';
+}
+
+// A number piece such as " ####.0#". A negative number keeps the piece's
+// leading blank in front of its sign, so that it stays an argument of its
+// own instead of gluing a "-" onto the closing quote before it.
+QString numberPiece(double value, const QString &pattern, const NumberSymbols &symbols)
+{
+    if (value < 0 && pattern.startsWith(u' '))
+        return u' ' + formatNumber(value, QStringView(pattern).mid(1), symbols);
+    return formatNumber(value, pattern, symbols);
+}
+
+} // namespace
+
+bool regionalSettingsCompatible(const NumberSymbols &symbols)
+{
+    bool compatible = true;
+    if (!formatNumber(10000000, u"###,###,###", symbols).contains(u','))
+        compatible = false;
+    if (!formatNumber(13.456, u"###.#####", symbols).contains(u'.'))
+        compatible = false;
+    return compatible;
+}
+
+bool requiredNamesMissing(const LaunchInput &input)
+{
+    return (input.stereo && input.timRight.isEmpty()) || input.wav.isEmpty()
+        || input.timLeft.isEmpty();
+}
+
+LaunchPlan buildLaunch(const LaunchInput &in)
+{
+    LaunchPlan plan;
+    plan.wav = completeName(in.wav, u".WAV");
+    plan.timRight = in.timRight.isEmpty() ? in.timRight : completeName(in.timRight, u".TIM");
+    plan.timLeft = in.timLeft;
+
+    const double number = readNumber(in.expSpl);
+    const QString spl = numberPiece(number, QStringLiteral(" ####.0#"), in.symbols);
+    const QString irFlag = in.irMode ? QStringLiteral(" 1") : QStringLiteral(" 0");
+    int rate = 22050;
+    if (in.opt44)
+        rate = 44100;
+    if (in.opt48)
+        rate = 48000;
+    if (in.optBin)
+        rate = 44100;
+    const QString rateText = formatNumber(rate, u" ###### ", in.symbols);
+    const bool withFilter = !in.filterFileName.isEmpty() && in.octaveFilter;
+    const QString filter = withFilter ? quoted(in.filterFileName) : QString();
+
+    // Names that go on the line must come back from the converter's
+    // argument splitting exactly as they are.
+    QStringList onTheLine;
+    auto head = [&](const char *program) {
+        onTheLine = {plan.wav, plan.timLeft};
+        return QLatin1String(program) + quoted(plan.wav) + u' ' + quoted(plan.timLeft);
+    };
+
+    if (in.modeTimWav) {
+        plan.timLeft = completeName(plan.timLeft, u".TIM");
+        plan.commandLine = head("ZARVO.EXE ");
+        if (in.stereo) {
+            plan.commandLine += u' ' + quoted(plan.timRight);
+            onTheLine << plan.timRight;
+        }
+    }
+    if (in.modeWavTim) {
+        plan.timLeft = completeName(plan.timLeft, u".TIM");
+        plan.commandLine = head("KELDT.EXE ");
+        if (in.stereo) {
+            plan.commandLine += u' ' + quoted(plan.timRight);
+            onTheLine << plan.timRight;
+        } else {
+            plan.commandLine += QStringLiteral(" \"NONE\"");
+        }
+        plan.commandLine += spl + irFlag;
+    }
+    if (in.modeBkTim) {
+        plan.timLeft = completeName(plan.timLeft, u".TIM");
+        plan.commandLine = head("TOMBRA.EXE ");
+        if (in.stereo) {
+            plan.commandLine += u' ' + quoted(plan.timRight);
+            onTheLine << plan.timRight;
+        } else {
+            plan.commandLine += QStringLiteral(" NONE");
+        }
+        plan.commandLine += spl + irFlag;
+    }
+    if (in.modeVelmTim) {
+        plan.timLeft = completeName(plan.timLeft, u".TIM");
+        plan.commandLine = head("pashet.exe ")
+            + numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText
+            + (in.forcePink ? QStringLiteral("Pink ") : QStringLiteral("White ")) + filter;
+    }
+    if (in.modeVelmWav) {
+        plan.timLeft = completeName(plan.timLeft, u".WAV");
+        const QString noise = in.forcePink ? QStringLiteral("P ") : QStringLiteral("W ");
+        if (in.optBin)
+            plan.commandLine = head("frelio.exe ")
+                + numberPiece(number, QStringLiteral(" #### "), in.symbols) + noise + filter;
+        else
+            plan.commandLine = head("pashet.exe ")
+                + numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText + noise
+                + filter;
+    }
+    if ((in.modeVelmTim || in.modeVelmWav) && withFilter)
+        onTheLine << in.filterFileName;
+
+    for (const QString &name : std::as_const(onTheLine)) {
+        if (!survivesWindowsQuoting(name)) {
+            plan.unsafeName = name;
+            break;
+        }
+    }
+    return plan;
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+/// The conversion modes, in the order the launch tests them.
+enum class ConversionMode { TimWav, WavTim, BkTim, VelmTim, VelmWav };
+
+/// Adapts a file name to the ending a mode wants: an ending equal to `other`
+/// ("wav" or "tim") is replaced by `wanted`, any ending but `wanted` clears
+/// the name, "" stays "". Only the last three characters count, compared
+/// without regard to case. Where file names ignore case the whole name is
+/// lower-cased; elsewhere it keeps its letters and only a replaced ending is
+/// written in lower case (lower-casing would name another file there).
+QString adaptExtension(const QString &text, QStringView wanted, QStringView other,
+                       bool ignoreCase);
+
+/// Keeps a simulation result name (its third-last character is "_") and
+/// clears any other; lower-cased where file names ignore case.
+QString checkResultName(const QString &text, bool ignoreCase);
+
+/// True when the name's first "." stands at its second character or later;
+/// a leading "." and a name without "." give false. A "." in a folder name
+/// counts too.
+bool hasExtension(QStringView name);
+
+/// `name` with `extension` appended when it has none.
+QString completeName(const QString &name, QStringView extension);
+
+/// The working folder derived from the executable's folder: "c:\velmora2"
+/// when the upper-cased folder starts with "C:\US" or "C:\SO"; otherwise the
+/// folder itself, upper-cased where file names ignore case.
+QString deriveWorkDir(const QString &exeFolder, bool ignoreCase);
+
+/// The mode a start-up keyword selects: the whole text, upper-cased, equal to
+/// "TIMTOWAV", "WAVTOTIM", "BKTOTIM", "VELMTOTIM" or "VELMTOWAV"; any other
+/// text (or none) selects the simulation results → .WAV mode.
+ConversionMode modeForKeyword(const QString &argumentText);
