@@ -220,6 +220,7 @@ void Equal::createControls()
         slider->setSingleStep(50);
         slider->setPageStep(300);
         slider->setTracking(false);
+        slider->setFocusPolicy(Qt::StrongFocus);  // the sliders are tab stops
         slider->setValue(k == 0 ? 0 : -50);
         VScroll1[k] = slider;
 
@@ -566,13 +567,15 @@ void Equal::applyBottom()
 
 void Equal::DrawResponse()
 {
-    Picture1->clear();
-    Picture1->setDrawWidth(5);
+    // Clear the plot and draw the nine segments at width 5 in one go.
+    QList<PlotArea::Segment> segments;
+    segments.reserve(BandCount - 1);
     for (int j = 1; j < BandCount; ++j) {
         const QPointF from(float(170 + 360 * (j - 1)), plotY(qint16(sliderPosition(j - 1))));
         const QPointF to(float(170 + 360 * j), plotY(qint16(sliderPosition(j))));
-        Picture1->drawLine(from, to, PlotColor);
+        segments.append({from, to, PlotColor, 5});
     }
+    Picture1->setSegments(segments);
 }
 
 // --- Filter file commands ----------------------------------------------------

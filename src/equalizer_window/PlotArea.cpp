@@ -1,6 +1,13 @@
 #include "PlotArea.h"
 
 #include <QPainter>
+#include <QRegion>
+
+#include <algorithm>
+
+namespace {
+constexpr double PixelsPerTwip = 1.0 / 15.0;
+}
 
 PlotArea::PlotArea(QWidget *parent)
     : QFrame(parent)
@@ -9,21 +16,35 @@ PlotArea::PlotArea(QWidget *parent)
     setLineWidth(2);
 }
 
-void PlotArea::clear()
+QRect PlotArea::pixelRect(const Segment &segment) const
 {
-    m_segments.clear();
-    update();
+    const QPointF origin = contentsRect().topLeft();
+    const QRectF line = QRectF(segment.from * PixelsPerTwip, segment.to * PixelsPerTwip)
+                            .normalized()
+                            .translated(origin);
+    const double margin = segment.width / 2.0 + 2.0;  // round caps and antialiasing
+    return line.adjusted(-margin, -margin, margin, margin).toAlignedRect();
 }
 
-void PlotArea::setDrawWidth(int pixels)
+void PlotArea::setSegments(const QList<Segment> &segments)
 {
-    m_drawWidth = pixels;
-}
-
-void PlotArea::drawLine(QPointF from, QPointF to, const QColor &color)
-{
-    m_segments.append({from, to, color, m_drawWidth});
-    update();
+    // The sliders stand over the plot, so repainting all of it repaints
+    // them too: invalidate only what changed.
+    QRegion dirty;
+    const qsizetype count = std::max(segments.size(), m_segments.size());
+    for (qsizetype i = 0; i < count; ++i) {
+        const bool inOld = i < m_segments.size();
+        const bool inNew = i < segments.size();
+        if (inOld && inNew && m_segments[i] == segments[i])
+            continue;
+        if (inOld)
+            dirty += pixelRect(m_segments[i]);
+        if (inNew)
+            dirty += pixelRect(segments[i]);
+    }
+    m_segments = segments;
+    if (!dirty.isEmpty())
+        update(dirty & contentsRect());
 }
 
 void PlotArea::paintEvent(QPaintEvent *event)
@@ -36,10 +57,9 @@ void PlotArea::paintEvent(QPaintEvent *event)
     painter.setClipRect(inner);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.translate(inner.topLeft());
-    constexpr double pixelsPerTwip = 1.0 / 15.0;
     for (const Segment &segment : m_segments) {
         painter.setPen(QPen(segment.color, segment.width, Qt::SolidLine, Qt::RoundCap,
                             Qt::RoundJoin));
-        painter.drawLine(segment.from * pixelsPerTwip, segment.to * pixelsPerTwip);
+        painter.drawLine(segment.from * PixelsPerTwip, segment.to * PixelsPerTwip);
     }
 }

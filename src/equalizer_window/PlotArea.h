@@ -5,9 +5,9 @@
 #include <QList>
 #include <QPointF>
 
-/// The bordered drawing area `Picture1` of the equalizer. It keeps every
-/// line drawn into it, in twips of its inner area, and paints them again
-/// whenever it is exposed, so the drawing survives being covered.
+/// The bordered drawing area `Picture1` of the equalizer. It keeps the lines
+/// drawn into it, in twips of its inner area, and paints them again whenever
+/// it is exposed, so the drawing survives being covered.
 class PlotArea : public QFrame
 {
     Q_OBJECT
@@ -19,24 +19,23 @@ public:
         QPointF to;
         QColor color;
         int width;     ///< pixels
+
+        bool operator==(const Segment &other) const = default;
     };
 
     explicit PlotArea(QWidget *parent = nullptr);
 
-    /// Removes everything drawn; child widgets (the grid lines) stay.
-    void clear();
-    /// Width in pixels of the lines drawn from now on.
-    void setDrawWidth(int pixels);
-    int drawWidth() const { return m_drawWidth; }
-    /// Draws a line between two points given in twips of the inner area.
-    void drawLine(QPointF from, QPointF to, const QColor &color);
-
+    /// Replaces everything drawn by `segments` (empty: clears the drawing;
+    /// child widgets such as grid lines stay). Only the parts that changed
+    /// are repainted.
+    void setSegments(const QList<Segment> &segments);
     const QList<Segment> &segments() const { return m_segments; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    QRect pixelRect(const Segment &segment) const;
+
     QList<Segment> m_segments;
-    int m_drawWidth = 1;
 };
