@@ -40,7 +40,12 @@ int QtPlatform::messageBox(const QString &prompt, int style, const QString &titl
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
-    box.setText(prompt);
+    // Prompts break their lines with a carriage return alone, as Windows
+    // shows them; Qt breaks lines at line feeds.
+    QString text = prompt;
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    box.setTextFormat(Qt::PlainText);  // "<Force Pink>" is text, not a tag
+    box.setText(text);
     switch (style & 0xF0) {
     case 16: box.setIcon(QMessageBox::Critical); break;
     case 32: box.setIcon(QMessageBox::Question); break;
