@@ -67,7 +67,7 @@ constexpr BandColumn BandColumns[BandCount] = {
     {"8000", 3000, 3110}, {"16000", 3360, 3470},
 };
 
-struct LineSpec
+struct LineDef
 {
     const char *name;
     int y;
@@ -77,7 +77,7 @@ struct LineSpec
 };
 
 // Grid of the plot, in the plot area's inner coordinates.
-constexpr LineSpec GridLines[] = {
+constexpr LineDef GridLines[] = {
     {"Line34", 300, 0, 3780, 3},  {"Line32", 480, 0, 3720, 1},  {"Line31", 660, 0, 3720, 1},
     {"Line30", 840, 0, 3720, 1},  {"Line33", 1020, 0, 3780, 2}, {"Line28", 1200, 0, 3720, 1},
     {"Line27", 1380, 0, 3720, 1}, {"Line26", 1560, 0, 3720, 1}, {"Line29", 1776, 0, 3780, 3},
@@ -88,7 +88,7 @@ constexpr LineSpec GridLines[] = {
 
 // Ticks on the window, level with the grid lines; only their ends show
 // beside the plot area.
-constexpr LineSpec TickLines[] = {
+constexpr LineDef TickLines[] = {
     {"Line2", 1020, 60, 4400, 3},  {"Line4", 1200, 60, 3780, 1},  {"Line5", 1380, 60, 3780, 1},
     {"Line6", 1560, 60, 3780, 1},  {"Line7", 1740, 60, 3780, 2},  {"Line8", 1920, 60, 3780, 1},
     {"Line9", 2100, 60, 3780, 1},  {"Line10", 2280, 60, 3780, 1}, {"Line1", 2496, 61, 3780, 3},
@@ -97,7 +97,7 @@ constexpr LineSpec TickLines[] = {
     {"Line17", 3780, 60, 3780, 1}, {"Line3", 3960, 60, 3840, 3},
 };
 
-QWidget *makeLine(QWidget *container, QPoint origin, const LineSpec &spec)
+QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &spec)
 {
     auto *line = new QWidget(container);
     line->setObjectName(QString::fromLatin1(spec.name));
@@ -201,7 +201,7 @@ void Equal::createControls()
                        static_cast<QWidget *>(Commbrowse), static_cast<QWidget *>(Topp),
                        static_cast<QWidget *>(Bottom)})
         w->setFont(sansSerif());
-    // Enter belongs to the boxes: no button may take it as the default.
+    // No button is the default: Enter typed into a box must not click one.
     for (QPushButton *button : {Command3D2, Command3D1, Commbrowse}) {
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -250,9 +250,9 @@ void Equal::createControls()
 void Equal::createLines()
 {
     const QPoint plotOrigin = Picture1->contentsRect().topLeft();
-    for (const LineSpec &spec : GridLines)
+    for (const LineDef &spec : GridLines)
         makeLine(Picture1, plotOrigin, spec);
-    for (const LineSpec &spec : TickLines)
+    for (const LineDef &spec : TickLines)
         makeLine(this, QPoint(0, 0), spec);
 }
 
@@ -393,11 +393,15 @@ void Equal::changeEvent(QEvent *event)
 
 void Equal::keyPressEvent(QKeyEvent *event)
 {
-    // Enter is handled by the box it was typed into, and the window has no
-    // cancel button for Escape.
+    // Enter clicks the button that has the focus and nothing else: in a box
+    // it is that box's own key. The window has no cancel button for Escape.
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
+        event->accept();
+        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()))
+            focused->click();
+        return;
     case Qt::Key_Escape:
         event->accept();
         return;

@@ -385,6 +385,13 @@ void TestEqualWindow::enterIsNotTakenByAButtonAndEscapeDoesNotClose()
     QVERIFY(w->isVisible());
     QVERIFY(fake->dialogs.isEmpty());
     QCOMPARE(position(w.get(), 0), 1000);
+
+    // Enter on a focused button clicks it.
+    filterFileName = QStringLiteral("some.DAT");
+    button(w.get(), "Command3D1")->setFocus();
+    QTest::keyClick(button(w.get(), "Command3D1"), Qt::Key_Return);
+    QVERIFY(!w->isVisible());
+    QCOMPARE(filterFileName, QString());
 }
 
 void TestEqualWindow::sliderSteps_data()
