@@ -97,14 +97,14 @@ constexpr LineDef TickLines[] = {
     {"Line17", 3780, 60, 3780, 1}, {"Line3", 3960, 60, 3840, 3},
 };
 
-QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &spec)
+QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &def)
 {
     auto *line = new QWidget(container);
-    line->setObjectName(QString::fromLatin1(spec.name));
+    line->setObjectName(QString::fromLatin1(def.name));
     line->setAutoFillBackground(true);
     setTextColor(line, QPalette::Window, Qt::black);
-    line->setGeometry(origin.x() + tw(spec.x1), origin.y() + tw(spec.y) - spec.width / 2,
-                      tw(spec.x2) - tw(spec.x1), spec.width);
+    line->setGeometry(origin.x() + tw(def.x1), origin.y() + tw(def.y) - def.width / 2,
+                      tw(def.x2) - tw(def.x1), def.width);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->lower();
     return line;
@@ -250,10 +250,10 @@ void Equal::createControls()
 void Equal::createLines()
 {
     const QPoint plotOrigin = Picture1->contentsRect().topLeft();
-    for (const LineDef &spec : GridLines)
-        makeLine(Picture1, plotOrigin, spec);
-    for (const LineDef &spec : TickLines)
-        makeLine(this, QPoint(0, 0), spec);
+    for (const LineDef &def : GridLines)
+        makeLine(Picture1, plotOrigin, def);
+    for (const LineDef &def : TickLines)
+        makeLine(this, QPoint(0, 0), def);
 }
 
 void Equal::setTabOrderChain()
