@@ -119,9 +119,26 @@ bool isLevel(std::string_view text)
         && decimals.size() <= 2;
 }
 
+// Arguments arrive as UTF-8; the Windows C++ library would read a narrow
+// path in the ANSI code page, so name the encoding there.
+fs::path pathOf(std::string_view utf8)
+{
+#ifdef _WIN32
+    return fs::path(std::u8string(utf8.begin(), utf8.end()));
+#else
+    return fs::path(utf8);
+#endif
+}
+
+std::string textOf(const fs::path &path)
+{
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 std::string lowerExtension(std::string_view name)
 {
-    std::string ext = fs::path(std::string(name)).extension().string();
+    std::string ext = textOf(pathOf(name).extension());
     for (char &c : ext)
         if (c >= 'A' && c <= 'Z')
             c = char(c - 'A' + 'a');
@@ -132,10 +149,10 @@ std::optional<Fault> checkReadable(const Args &args, std::size_t index, std::str
 {
     const std::string &name = args[index];
     std::error_code error;
-    if (!fs::is_regular_file(name, error))
+    if (!fs::is_regular_file(pathOf(name), error))
         return Fault{argumentName(index, meaning) + ": " + inQuotes(name)
                      + " does not exist or is not a file"};
-    std::ifstream file(name, std::ios::binary);
+    std::ifstream file(pathOf(name), std::ios::binary);
     if (!file)
         return Fault{argumentName(index, meaning) + ": " + inQuotes(name) + " cannot be read"};
     return std::nullopt;
@@ -144,7 +161,7 @@ std::optional<Fault> checkReadable(const Args &args, std::size_t index, std::str
 std::optional<Fault> checkWritable(const Args &args, std::size_t index, std::string_view meaning)
 {
     const std::string &name = args[index];
-    const fs::path path(name);
+    const fs::path path = pathOf(name);
     std::error_code error;
     if (name.empty() || fs::is_directory(path, error))
         return Fault{argumentName(index, meaning) + ": " + inQuotes(name) + " is not a file name"};
@@ -152,11 +169,11 @@ std::optional<Fault> checkWritable(const Args &args, std::size_t index, std::str
     if (folder.empty())
         folder = ".";
     if (!fs::is_directory(folder, error))
-        return Fault{argumentName(index, meaning) + ": the folder " + inQuotes(folder.string())
+        return Fault{argumentName(index, meaning) + ": the folder " + inQuotes(textOf(folder))
                      + " does not exist"};
 #ifndef _WIN32
     if (::access(folder.c_str(), W_OK) != 0)
-        return Fault{argumentName(index, meaning) + ": the folder " + inQuotes(folder.string())
+        return Fault{argumentName(index, meaning) + ": the folder " + inQuotes(textOf(folder))
                      + " cannot be written"};
     if (fs::exists(path, error) && ::access(path.c_str(), W_OK) != 0)
         return Fault{argumentName(index, meaning) + ": " + inQuotes(name)

@@ -1,0 +1,235 @@
+#include "CommandLineBuilder.h"
+#include "FieldRules.h"
+#include "RowCheck.h"
+#include "WinCommandLine.h"
+
+#include <QTest>
+
+namespace {
+
+enum Mode { TimWav, WavTim, BkTim, VelmTim, VelmWav, NoMode };
+
+LaunchInput input(Mode mode, const QString &wav, const QString &left, const QString &right = {},
+                  const QString &expSpl = {})
+{
+    LaunchInput in;
+    in.wav = wav;
+    in.timLeft = left;
+    in.timRight = right;
+    in.expSpl = expSpl;
+    in.modeTimWav = mode == TimWav;
+    in.modeWavTim = mode == WavTim;
+    in.modeBkTim = mode == BkTim;
+    in.modeVelmTim = mode == VelmTim;
+    in.modeVelmWav = mode == VelmWav;
+    in.opt44 = true;
+    return in;
+}
+
+template<typename F> LaunchInput with(LaunchInput in, F change)
+{
+    change(in);
+    return in;
+}
+
+} // namespace
+
+class TestConverterLogic : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void fieldRules();
+    void workDirAndKeyword();
+    void commandLines();
+    void completion();
+    void namesSurviveTheConverterSplitting();
+    void unsafeNames();
+    void regionalAndRequiredNames();
+};
+
+void TestConverterLogic::fieldRules()
+{
+    // text, wanted, other, ignore case, expected
+    const struct { const char *text, *wanted, *other; bool ignoreCase; const char *expected; } adapt[] = {
+        {"", "tim", "wav", true, ""},
+        {"Room.WAV", "tim", "wav", true, "room.tim"},
+        {"Room.WAV", "tim", "wav", false, "Room.tim"},     // case-sensitive names keep their letters
+        {"Room.TIM", "tim", "wav", true, "room.tim"},
+        {"Room.TIM", "tim", "wav", false, "Room.TIM"},
+        {"room.txt", "tim", "wav", true, ""},
+        {"ab", "tim", "wav", true, ""},
+        {"roomwav", "tim", "wav", true, "roomtim"},         // only the last three count
+        {"WAV", "tim", "wav", false, "tim"},
+        {"C:\\SÄLE\\RAUM.WAV", "wav", "tim", true, "c:\\säle\\raum.wav"},
+        {"C:\\SÄLE\\RAUM.TIM", "wav", "tim", true, "c:\\säle\\raum.wav"},
+    };
+    for (const auto &r : adapt)
+        ROW_COMPARE(r.text, adaptExtension(QString::fromUtf8(r.text), QString::fromLatin1(r.wanted),
+                                           QString::fromLatin1(r.other), r.ignoreCase),
+                    QString::fromUtf8(r.expected));
+
+    const struct { const char *text; bool ignoreCase; const char *expected; } result[] = {
+        {"", true, ""}, {"Hall._1A", true, "hall._1a"}, {"Hall._1A", false, "Hall._1A"},
+        {"hall._1", true, ""}, {"hall.wav", true, ""}, {"_a", true, "_a"}, {"ab", true, ""},
+    };
+    for (const auto &r : result)
+        ROW_COMPARE(r.text, checkResultName(QString::fromLatin1(r.text), r.ignoreCase),
+                    QString::fromLatin1(r.expected));
+
+    const struct { const char *name, *completed; } names[] = {
+        {"OUT", "OUT.WAV"}, {"OUT.wav", "OUT.wav"}, {"A.B", "A.B"}, {".X", ".X.WAV"},
+        {"C:\\DATA.1\\OUT", "C:\\DATA.1\\OUT"}, {"..\\x.tim", "..\\x.tim.WAV"}, {"   ", "   .WAV"},
+    };
+    for (const auto &r : names)
+        ROW_COMPARE(r.name, completeName(QString::fromLatin1(r.name), u".WAV"),
+                    QString::fromLatin1(r.completed));
+}
+
+void TestConverterLogic::workDirAndKeyword()
+{
+    const struct { const char *folder; bool ignoreCase; const char *workDir; } dirs[] = {
+        {"C:\\USERS\\USER1\\DESKTOP\\TOOL", true, "c:\\velmora2"},
+        {"c:\\users\\user1\\desktop\\tool", true, "c:\\velmora2"},
+        {"D:\\USERS\\TOOL", true, "D:\\USERS\\TOOL"},
+        {"C:\\USB-KIT", true, "c:\\velmora2"},              // five characters only
+        {"c:\\Software\\x", true, "c:\\velmora2"},
+        {"C:\\Program Files\\Conv", true, "C:\\PROGRAM FILES\\CONV"},
+        {"/home/ann/Brenvik", false, "/home/ann/Brenvik"},  // a POSIX path keeps its case
+    };
+    for (const auto &r : dirs)
+        ROW_COMPARE(r.folder, deriveWorkDir(QString::fromLatin1(r.folder), r.ignoreCase),
+                    QString::fromLatin1(r.workDir));
+
+    const struct { const char *argument; ConversionMode mode; } keywords[] = {
+        {"", ConversionMode::VelmWav}, {"timtowav", ConversionMode::TimWav},
+        {"WAVTOTIM", ConversionMode::WavTim}, {"BkToTim", ConversionMode::BkTim},
+        {"VELMTOTIM", ConversionMode::VelmTim}, {"TIMTOWAV X", ConversionMode::VelmWav},
+        {" TIMTOWAV", ConversionMode::VelmWav}, {"HELP", ConversionMode::VelmWav},
+    };
+    for (const auto &r : keywords)
+        ROW_COMPARE(r.argument, int(modeForKeyword(QString::fromLatin1(r.argument))), int(r.mode));
+}
+
+void TestConverterLogic::commandLines()
+{
+    const auto stereo = [](LaunchInput &in) { in.stereo = true; };
+    const auto scope = [](LaunchInput &in) { in.irMode = false; };
+    const auto filter = [](LaunchInput &in) { in.octaveFilter = true; in.filterFileName = "F.DAT"; };
+    const auto pink = [](LaunchInput &in) { in.forcePink = true; };
+    const auto rate = [](bool o44, bool o48, bool bin) {
+        return [=](LaunchInput &in) { in.opt44 = o44; in.opt48 = o48; in.optBin = bin; };
+    };
+    const struct { const char *row; LaunchInput in; const char *line; } rows[] = {
+        {"tim->wav stereo", with(input(TimWav, "OUT.WAV", "L.TIM", "R.TIM"), stereo),
+         R"(ZARVO.EXE "OUT.WAV" "L.TIM" "R.TIM")"},
+        {"tim->wav mono", input(TimWav, "OUT.WAV", "L.TIM", "R.TIM"), R"(ZARVO.EXE "OUT.WAV" "L.TIM")"},
+        {"wav->tim mono IR", input(WavTim, "IN.WAV", "L.TIM", {}, "100.0"),
+         R"(KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1)"},
+        {"wav->tim stereo scope", with(with(input(WavTim, "IN.WAV", "L.TIM", "R.TIM", "94.256"), stereo), scope),
+         R"(KELDT.EXE "IN.WAV" "L.TIM" "R.TIM" 94.26 0)"},
+        {"bk mono scope", with(input(BkTim, "M.DTI", "L.TIM", {}, "94.25"), scope),
+         R"(TOMBRA.EXE "M.DTI" "L.TIM" NONE 94.25 0)"},
+        {"bk stereo, no number", with(input(BkTim, "M.DTI", "L.TIM", "R.TIM", "abc"), stereo),
+         R"(TOMBRA.EXE "M.DTI" "L.TIM" "R.TIM" .0 1)"},
+        {"reading stops at comma", input(BkTim, "M", "L", {}, "1,5"), R"(TOMBRA.EXE "M.WAV" "L.TIM" NONE 1.0 1)"},
+        {"half a decibel", input(BkTim, "M", "L", {}, ".5"), R"(TOMBRA.EXE "M.WAV" "L.TIM" NONE .5 1)"},
+        {"negative SPL stays an argument", input(BkTim, "M", "L", {}, "-3"), R"(TOMBRA.EXE "M.WAV" "L.TIM" NONE -3.0 1)"},
+        {"sim->tim filter", with(input(VelmTim, "ROOM._01", "OUT.TIM", {}, "1"), filter),
+         R"(pashet.exe "ROOM._01" "OUT.TIM" 1 44100 White "F.DAT")"},
+        {"filter name, switch off", with(with(input(VelmTim, "ROOM._01", "OUT.TIM", {}, "1"), filter),
+                                         [](LaunchInput &in) { in.octaveFilter = false; }),
+         R"(pashet.exe "ROOM._01" "OUT.TIM" 1 44100 White )"},
+        {"switch on, no name", with(with(input(VelmTim, "R._01", "O", {}, "1"), pink),
+                                    [](LaunchInput &in) { in.octaveFilter = true; }),
+         R"(pashet.exe "R._01" "O.TIM" 1 44100 Pink )"},
+        {"sim->wav 48k pink", with(with(input(VelmWav, "ROOM._01", "OUT.WAV", {}, "2"), rate(false, true, false)), pink),
+         R"(pashet.exe "ROOM._01" "OUT.WAV" 2 48000 P )"},
+        {"no rate, no microphone", with(input(VelmWav, "R._01", "O", {}, ""), rate(false, false, false)),
+         R"(pashet.exe "R._01" "O.WAV"  22050 W )"},
+        {"last selected rate decides", with(input(VelmWav, "R._01", "O", {}, "12"), rate(true, true, false)),
+         R"(pashet.exe "R._01" "O.WAV" 12 48000 W )"},
+        {"binaural", with(input(VelmWav, "ROOM._01", "OUT.WAV", {}, "1"), rate(false, false, true)),
+         R"(frelio.exe "ROOM._01" "OUT.WAV" 1 W )"},
+        {"binaural, filter, rounded microphone",
+         with(with(input(VelmWav, "R._01", "O", {}, "2.6"), rate(false, false, true)), filter),
+         R"(frelio.exe "R._01" "O.WAV" 3 W "F.DAT")"},
+        {"no mode", input(NoMode, "A", "B"), ""},
+    };
+    for (const auto &r : rows) {
+        const LaunchPlan plan = buildLaunch(r.in);
+        ROW_COMPARE(r.row, plan.commandLine, QString::fromUtf8(r.line));
+        ROW_COMPARE(r.row, plan.unsafeName, QString());
+    }
+}
+
+void TestConverterLogic::completion()
+{
+    const struct { Mode mode; const char *wav, *left, *right, *wavAfter, *leftAfter, *rightAfter; } rows[] = {
+        {TimWav, "OUT", "L", "R", "OUT.WAV", "L.TIM", "R.TIM"},
+        {VelmWav, "ROOM", "OUT", "", "ROOM.WAV", "OUT.WAV", ""},
+        {VelmTim, "ROOM._01", "OUT", "", "ROOM._01", "OUT.TIM", ""},
+        {BkTim, "M", "L.tim", "", "M.WAV", "L.tim", ""},
+        {WavTim, "A.B", ".X", "R", "A.B", ".X.TIM", "R.TIM"},   // right completed in mono too
+        {NoMode, "A", "B", "", "A.WAV", "B", ""},
+    };
+    for (const auto &r : rows) {
+        const LaunchPlan plan = buildLaunch(input(r.mode, r.wav, r.left, r.right));
+        ROW_COMPARE(r.wav, plan.wav, QString::fromLatin1(r.wavAfter));
+        ROW_COMPARE(r.wav, plan.timLeft, QString::fromLatin1(r.leftAfter));
+        ROW_COMPARE(r.wav, plan.timRight, QString::fromLatin1(r.rightAfter));
+    }
+}
+
+void TestConverterLogic::namesSurviveTheConverterSplitting()
+{
+    for (const char *name : {"C:\\My Data\\hall one.wav", "\\\\server\\share\\a.wav",
+                             "C:\\DATA.1\\OUT", "C:\\Säle\\Ørsted è.wav", "  a b .wav"}) {
+        LaunchInput in = input(WavTim, QString::fromUtf8(name), QString::fromUtf8(name),
+                               QString::fromUtf8(name), "100");
+        in.stereo = true;
+        const LaunchPlan plan = buildLaunch(in);
+        ROW_COMPARE(name, splitWindowsCommandLine(plan.commandLine),
+                    QStringList({"KELDT.EXE", plan.wav, plan.timLeft, plan.timRight, "100.0", "1"}));
+    }
+}
+
+void TestConverterLogic::unsafeNames()
+{
+    const auto stereo = [](LaunchInput &in) { in.stereo = true; };
+    const auto quotedFilter = [](LaunchInput &in) { in.filterFileName = "f\".dat"; };
+    const struct { const char *row; LaunchInput in; const char *unsafe; } rows[] = {
+        {"quote in source", input(WavTim, "a\"b.wav", "L.TIM"), "a\"b.wav"},
+        {"trailing backslash completed away", input(WavTim, "C:\\dir\\", "L.TIM"), ""},
+        {"trailing backslash kept", input(WavTim, "C:\\d.x\\", "L.TIM"), "C:\\d.x\\"},
+        {"right unused in mono", input(TimWav, "O.WAV", "L.TIM", "R\"x.TIM"), ""},
+        {"right used in stereo", with(input(TimWav, "O.WAV", "L.TIM", "R\"x.TIM"), stereo), "R\"x.TIM"},
+        {"filter, switch off", with(input(VelmWav, "R._01", "O.WAV"), quotedFilter), ""},
+        {"filter, switch on", with(with(input(VelmWav, "R._01", "O.WAV"), quotedFilter),
+                                   [](LaunchInput &in) { in.octaveFilter = true; }), "f\".dat"},
+    };
+    for (const auto &r : rows)
+        ROW_COMPARE(r.row, buildLaunch(r.in).unsafeName, QString::fromLatin1(r.unsafe));
+}
+
+void TestConverterLogic::regionalAndRequiredNames()
+{
+    QVERIFY(regionalSettingsCompatible({".", ","}));
+    QVERIFY(!regionalSettingsCompatible({",", "."}));
+    QVERIFY(!regionalSettingsCompatible({".", "'"}));
+    QVERIFY(!regionalSettingsCompatible({",", ","}));
+
+    const struct { const char *wav, *left, *right; bool stereo, missing; } rows[] = {
+        {"a", "b", "c", true, false}, {"a", "b", "", true, true}, {"a", "b", "", false, false},
+        {"", "b", "", false, true}, {"a", "", "", false, true}, {" ", " ", " ", true, false},
+    };
+    for (const auto &r : rows) {
+        LaunchInput in = input(WavTim, r.wav, r.left, r.right);
+        in.stereo = r.stereo;
+        ROW_COMPARE(QStringLiteral("%1|%2|%3").arg(r.wav, r.left, r.right), requiredNamesMissing(in),
+                    r.missing);
+    }
+}
+
+QTEST_APPLESS_MAIN(TestConverterLogic)
+#include "tst_converter_logic.moc"
