@@ -2,7 +2,9 @@
 #include "QtPlatform.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QStringList>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +30,8 @@ bool displayAvailable()
 
 int main(int argc, char *argv[])
 {
+    QElapsedTimer sinceStart;
+    sinceStart.start();
     if (!displayAvailable()) {
         std::fprintf(stderr, "brenvik: no display found (neither DISPLAY nor WAYLAND_DISPLAY "
                              "is set); start it from a desktop session.\n");
@@ -46,5 +50,14 @@ int main(int argc, char *argv[])
     window.show();
     if (platform.ended())
         return 0;
+    // For the install check and the start-up benchmark: report when the
+    // window has been shown, then leave.
+    if (qEnvironmentVariableIsSet("BRENVIK_QUIT_WHEN_SHOWN")) {
+        QTimer::singleShot(0, &app, [&] {
+            std::fprintf(stderr, "brenvik: window shown after %lld ms\n",
+                         static_cast<long long>(sinceStart.elapsed()));
+            app.quit();
+        });
+    }
     return app.exec();
 }
