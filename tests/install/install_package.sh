@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# install_package.sh <build> <scratch> <search probe> <install dir> <expect manual 0|1> <cmake bin dir>
+#
+# 1. cmake --install into a scratch DESTDIR with prefix /usr: every file in
+#    its place, the bin/ link relative and pointing at the program.
+# 2. cpack builds the .deb; its name, control fields and file list are read
+#    with dpkg-deb, and it is unpacked into a scratch root with dpkg-deb -x.
+# 3. The unpacked program is started through its bin/ link with a keyword,
+#    headless, until its window is shown; the program search, given that
+#    link, finds all five converters in the unpacked program folder only,
+#    and each found converter runs as the one it was asked for.
+set -uo pipefail
+
+build=$1 scratch=$2 probe=$3 installdir=$4 expect_manual=$5 cmakebin=$6
+cpack=$cmakebin/cpack
+cmake=$cmakebin/cmake
+
+for tool in "$cpack" dpkg-deb dpkg; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+converters=(zarvo keldt tombra pashet frelio)
+
+rm -rf "$scratch"
+mkdir -p "$scratch/empty"
+
+# Checks one installed tree below $1 (a DESTDIR or an unpacked package).
+check_tree() {
+    local root=$1 what=$2 dir=$1/usr/$installdir
+    [[ -x $dir/brenvik && ! -L $dir/brenvik ]] || fail "$what: no program $dir/brenvik"
+    for c in "${converters[@]}"; do
+        [[ -x $dir/$c ]] || fail "$what: no converter $dir/$c"
+    done
+    local link=$root/usr/bin/brenvik
+    if [[ ! -L $link ]]; then
+        fail "$what: /usr/bin/brenvik is not a link"
+    else
+        local target
+        target=$(readlink "$link")
+        [[ $target == /* ]] && fail "$what: /usr/bin/brenvik -> $target is absolute; it breaks below a DESTDIR"
+        [[ $(readlink -f "$link") == "$(readlink -f "$dir/brenvik")" ]] \
+            || fail "$what: /usr/bin/brenvik -> $target does not lead to $dir/brenvik"
+    fi
+    local desktop=$root/usr/share/applications/brenvik.desktop
+    if [[ -f $desktop ]]; then
+        grep -qx 'Exec=brenvik' "$desktop" || fail "$what: desktop entry does not start brenvik"
+        grep -qx 'Icon=brenvik' "$desktop" || fail "$what: desktop entry names another icon"
+        if command -v desktop-file-validate >/dev/null; then
+            desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
+        fi
+    else
+        fail "$what: no $desktop"
+    fi
+    local icons=$root/usr/share/icons/hicolor/scalable/apps
+    for icon in brenvik brenvik-equalizer; do
+        local svg=$icons/$icon.svg
+        if [[ ! -f $svg ]]; then
+            fail "$what: no icon $svg"
+        elif ! grep -q '<svg[^>]*viewBox="0 0 32 32"' "$svg"; then
+            fail "$what: $svg is not a 32 x 32 SVG drawing"
+        elif command -v xmllint >/dev/null && ! xmllint --noout "$svg"; then
+            fail "$what: $svg is not well-formed"
+        fi
+    done
+    if [[ $expect_manual == 1 ]]; then
+        [[ -s $dir/Manual/MBrenvik.mht ]] || fail "$what: no manual $dir/Manual/MBrenvik.mht"
+    fi
+}
+
+echo "== cmake --install into a DESTDIR"
+if DESTDIR=$scratch/destdir "$cmake" --install "$build" --prefix /usr >"$scratch/install.log" 2>&1; then
+    check_tree "$scratch/destdir" "DESTDIR install"
+else
+    cat "$scratch/install.log"
+    fail "cmake --install failed"
+fi
+
+echo "== cpack"
+if ! (cd "$scratch" && "$cpack" -G DEB -B "$scratch/package" --config "$build/CPackConfig.cmake") \
+        >"$scratch/cpack.log" 2>&1; then
+    cat "$scratch/cpack.log"
+    fail "cpack failed"
+    exit 1
+fi
+arch=$(dpkg --print-architecture)
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+deb=$scratch/package/brenvik_${version}_$arch.deb
+if [[ -z $version || ! -f $deb ]]; then
+    ls "$scratch/package"
+    fail "no package brenvik_<version>_$arch.deb"
+    exit 1
+fi
+echo "built $(basename "$deb")"
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[[ $(field Package) == brenvik ]] || fail "package name is '$(field Package)'"
+[[ $(field Version) == "$version" ]] || fail "package version is '$(field Version)'"
+[[ $(field Architecture) == "$arch" ]] || fail "package architecture is '$(field Architecture)'"
+[[ -n $(field Maintainer) ]] || fail "package has no maintainer"
+[[ -n $(field Section) ]] || fail "package has no section"
+# Without the Qt libraries among the dependencies apt would install a
+# program that cannot start.
+depends=$(field Depends)
+for lib in libqt6widgets6 libqt6gui6 libqt6core6; do
+    [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: '$depends'"
+done
+
+dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' | sort >"$scratch/contents"
+for path in /usr/bin/brenvik /usr/$installdir/brenvik \
+            "${converters[@]/#//usr/$installdir/}" \
+            /usr/share/applications/brenvik.desktop \
+            /usr/share/icons/hicolor/scalable/apps/brenvik.svg \
+            /usr/share/icons/hicolor/scalable/apps/brenvik-equalizer.svg; do
+    grep -qx -- "$path" "$scratch/contents" || fail "package lacks $path"
+done
+# Only /usr belongs to a package of this kind; nothing of the build tree.
+if grep -v '^/usr' "$scratch/contents" | grep -vx '/'; then
+    fail "package holds files outside /usr"
+fi
+
+echo "== dpkg-deb -x into a scratch root"
+dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
+check_tree "$scratch/root" "unpacked package"
+
+echo "== the unpacked program, started through its link"
+started=$(cd "$scratch/empty" && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
+              BRENVIK_QUIT_WHEN_SHOWN=1 PATH=/usr/bin:/bin \
+              timeout 30 "$scratch/root/usr/bin/brenvik" TIMTOWAV 2>&1)
+status=$?
+echo "$started"
+[[ $status == 0 ]] || fail "the unpacked program ended with status $status"
+grep -q '^brenvik: window shown after [0-9]* ms$' <<<"$started" \
+    || fail "the unpacked program did not report its window as shown"
+
+echo "== the program search in the unpacked program folder"
+folder=$(readlink -f "$scratch/root/usr/$installdir")
+found=$("$probe" "$scratch/root/usr/bin/brenvik" "$scratch/empty") || fail "the search missed a converter"
+echo "$found"
+for c in "${converters[@]}"; do
+    path=$(grep -x -- "$folder/$c" <<<"$found")
+    if [[ -z $path ]]; then
+        fail "$c was not found in $folder"
+        continue
+    fi
+    record=$scratch/record-$c.jsonl
+    (cd "$scratch/empty" && BRENVIK_CONVERTER_RECORD=$record "$path" >/dev/null 2>&1)
+    grep -q "^{\"program\": \"$c\"" "$record" 2>/dev/null || fail "$path did not run as $c"
+done
+# The same search with the program's folder emptied must come up with
+# nothing, or the lookups above proved nothing about that folder.
+mkdir -p "$scratch/bare/usr/bin" "$scratch/bare/usr/$installdir"
+cp "$folder/brenvik" "$scratch/bare/usr/$installdir/"
+cp -P "$scratch/root/usr/bin/brenvik" "$scratch/bare/usr/bin/"
+if "$probe" "$scratch/bare/usr/bin/brenvik" "$scratch/empty" >/dev/null 2>&1; then
+    fail "the search found converters where there are none"
+fi
+
+if ((failures)); then
+    echo "$failures check(s) failed"
+    exit 1
+fi
+rm -rf "$scratch"
+echo "all checks passed"
