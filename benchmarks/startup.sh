@@ -55,10 +55,11 @@ run_once() {
     awk -v a="$start" -v b="$shown" -v r="$rss" 'BEGIN { printf "%.2f %s\n", (b - a) * 1000, r }'
 }
 
+# median [printf format] < numbers
 median() {
-    sort -g | awk '{ v[NR] = $1 } END {
+    sort -g | awk -v f="${1:-%.1f}" '{ v[NR] = $1 } END {
         if (NR == 0 || v[1] == "NA") { print "NA"; exit }
-        print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+        printf f "\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 
 ratio() {
@@ -78,9 +79,9 @@ measure() {
     done
     local bt bm ft fm
     bt=$(cut -d' ' -f1 "$scratch/brenvik" | median)
-    bm=$(cut -d' ' -f2 "$scratch/brenvik" | median)
+    bm=$(cut -d' ' -f2 "$scratch/brenvik" | median %.0f)
     ft=$(cut -d' ' -f1 "$scratch/bare" | median)
-    fm=$(cut -d' ' -f2 "$scratch/bare" | median)
+    fm=$(cut -d' ' -f2 "$scratch/bare" | median %.0f)
     printf '%-10s %-12s %14s %16s\n' "$platform" program "start-up (ms)" "peak RSS (kB)"
     printf '%-10s %-12s %14s %16s\n' "" brenvik "$bt" "$bm"
     printf '%-10s %-12s %14s %16s\n' "" bare_window "$ft" "$fm"
