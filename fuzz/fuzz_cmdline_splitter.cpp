@@ -25,5 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QStringList line = splitWindowsCommandLine(QStringLiteral("X.EXE \"") + text + u'"');
         FUZZ_CHECK(line == (QStringList{QStringLiteral("X.EXE"), text}));
     }
+
+    // Several names, cut at U+0001, quoted one after the other as a launch
+    // writes them: those that survive come back in order.
+    QString built = QStringLiteral("X.EXE");
+    QStringList expected{QStringLiteral("X.EXE")};
+    for (const QString &name : text.split(QChar(1))) {
+        if (!survivesWindowsQuoting(name))
+            continue;
+        built += QStringLiteral(" \"") + name + u'"';
+        expected << name;
+    }
+    FUZZ_CHECK(splitWindowsCommandLine(built) == expected);
     return 0;
 }

@@ -9,7 +9,10 @@
 #include <QList>
 #include <QString>
 
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <limits>
 #include <cstdlib>
 #include <string>
 
@@ -36,5 +39,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // a bound that catches runaway output such as an unterminated digit loop.
     FUZZ_CHECK(text.size() <= 1 + pattern.size() * (1 + symbols.decimal.size() + symbols.grouping.size())
                                   + 400 * (1 + symbols.grouping.size()));
+
+    // The same pattern cut down to its digit places and its first ".": with
+    // "." as the decimal symbol the text reads back to the value, off by no
+    // more than the rounding to 15 significant digits and to the places shown.
+    if (!std::isfinite(value))
+        return 0;
+    QString places;
+    int fracPlaces = 0;
+    bool dot = false;
+    for (QChar c : pattern) {
+        if (c == u'0' || c == u'#') {
+            places += c;
+            fracPlaces += dot;
+        } else if (c == u'.' && !dot) {
+            places += c;
+            dot = true;
+        }
+    }
+    const QString plain = formatNumber(value, places, NumberSymbols{QStringLiteral("."), QString()});
+    const double back = readNumber(plain);
+    const double tolerance = 0.5 * std::pow(10.0, -fracPlaces) + 1e-14 * std::fabs(value)
+                             + std::numeric_limits<double>::denorm_min();
+    if (!(std::fabs(back - value) <= tolerance))
+        std::fprintf(stderr, "%.17g with \"%s\" gives \"%s\"\n", value, qPrintable(places),
+                     qPrintable(plain));
+    FUZZ_CHECK(std::fabs(back - value) <= tolerance);
     return 0;
 }

@@ -4,7 +4,6 @@
 # leaks included, fails the run. Installs nothing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$(pwd)
 
 jobs=$(nproc 2>/dev/null || echo 2)
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRENVIK_SANITIZE=ON
@@ -14,7 +13,6 @@ cmake --build build-asan --parallel "$jobs"
 # a failure, so CTest counts it; UBSan is already built without recovery.
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=0:exitcode=86:detect_leaks=1:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1:exitcode=86"
-export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0:exitcode=86"
 export QT_QPA_PLATFORM=offscreen
 
 cd build-asan
