@@ -306,14 +306,45 @@ QString Brenvik::adapt(const QString &text, QStringView wanted, QStringView othe
     return adaptExtension(text, wanted, other, m_platform.fileNamesIgnoreCase());
 }
 
+void Brenvik::setModeFlags(ConversionMode mode)
+{
+    modeTimWav = mode == ConversionMode::TimWav;
+    modeWavTim = mode == ConversionMode::WavTim;
+    modeBkTim = mode == ConversionMode::BkTim;
+    modeVelmTim = mode == ConversionMode::VelmTim;
+    modeVelmWav = mode == ConversionMode::VelmWav;
+}
+
+void Brenvik::placeFrames(int wavTop, int timTop)
+{
+    Frame3D2->move(Frame3D2->x(), twips(wavTop));
+    Frame3D3->move(Frame3D3->x(), twips(timTop));
+}
+
+void Brenvik::showNumberField(const QString &caption, const QString &text)
+{
+    Panel3D2->setText(caption);
+    Panel3D2->setVisible(true);
+    ExpSPL->setText(text);
+    ExpSPL->setVisible(true);
+}
+
+// The lower strip of "Conversion Mode" shows either the channel choice or
+// the sampling rate and the equalizer switches.
+void Brenvik::showLowerStrip(bool simulation)
+{
+    Frame3D4->setVisible(!simulation);
+    Frame3D6->setVisible(simulation);
+    Frame3D7->setVisible(simulation);
+}
+
 void Brenvik::timwav_Click(int value)
 {
     if (value == 0)
         return;
-    modeTimWav = true, modeWavTim = false, modeBkTim = false, modeVelmTim = false, modeVelmWav = false;
+    setModeFlags(ConversionMode::TimWav);
     Command3D1->setText(QStringLiteral(".TIM ---> .WAV"));
-    Frame3D2->move(Frame3D2->x(), twips(3720));
-    Frame3D3->move(Frame3D3->x(), twips(2520));
+    placeFrames(3720, 2520);
     Frame3D5->setVisible(false);
     Frame3D2->setTitle(QStringLiteral(".WAV file name"));
     Wav->setText(adapt(Wav->text(), u"wav", u"tim"));
@@ -323,73 +354,55 @@ void Brenvik::timwav_Click(int value)
     ExpSPL->setVisible(false);
     Frame3D4->setVisible(true);
     StereoOpt->setValue(true);
-    Frame3D6->setVisible(false);
-    Frame3D7->setVisible(false);
+    showLowerStrip(false);
 }
 
 void Brenvik::wavtim_Click(int value)
 {
     if (value == 0)
         return;
-    modeTimWav = false, modeWavTim = true, modeBkTim = false, modeVelmTim = false, modeVelmWav = false;
+    setModeFlags(ConversionMode::WavTim);
     Command3D1->setText(QStringLiteral(".WAV ---> .TIM"));
-    Frame3D2->move(Frame3D2->x(), twips(2520));
-    Frame3D3->move(Frame3D3->x(), twips(3720));
+    placeFrames(2520, 3720);
     Frame3D5->setVisible(true);
     Frame3D2->setTitle(QStringLiteral(".WAV file name"));
     Wav->setText(adapt(Wav->text(), u"wav", u"tim"));
     Frame3D3->setTitle(QStringLiteral(".TIM file names"));
     TimLeft->setText(adapt(TimLeft->text(), u"tim", u"wav"));
-    Panel3D2->setText(QStringLiteral("Expected SPL Value (dB) ="));
-    Panel3D2->setVisible(true);
-    ExpSPL->setText(QStringLiteral("100.0"));
-    ExpSPL->setVisible(true);
-    Frame3D4->setVisible(true);
-    Frame3D6->setVisible(false);
-    Frame3D7->setVisible(false);
+    showNumberField(QStringLiteral("Expected SPL Value (dB) ="), QStringLiteral("100.0"));
+    showLowerStrip(false);
 }
 
 void Brenvik::bktim_Click(int value)
 {
     if (value == 0)
         return;
-    modeTimWav = false, modeWavTim = false, modeBkTim = true, modeVelmTim = false, modeVelmWav = false;
+    setModeFlags(ConversionMode::BkTim);
     Command3D1->setText(QStringLiteral("B&&K ---> .TIM"));
-    Frame3D2->move(Frame3D2->x(), twips(2520));
-    Frame3D3->move(Frame3D3->x(), twips(3720));
+    placeFrames(2520, 3720);
     Frame3D5->setVisible(true);
     Frame3D2->setTitle(QStringLiteral("B&&K 2133 file name"));
     Frame3D3->setTitle(QStringLiteral(".TIM file names"));
-    Panel3D2->setText(QStringLiteral("Expected SPL Value (dB) ="));
-    Panel3D2->setVisible(true);
-    ExpSPL->setText(QStringLiteral("100.0"));
-    ExpSPL->setVisible(true);
-    Frame3D4->setVisible(true);
-    Frame3D6->setVisible(false);
-    Frame3D7->setVisible(false);
+    showNumberField(QStringLiteral("Expected SPL Value (dB) ="), QStringLiteral("100.0"));
+    showLowerStrip(false);
 }
 
 void Brenvik::velmtim_Click(int value)
 {
     if (value == 0)
         return;
-    modeTimWav = false, modeWavTim = false, modeBkTim = false, modeVelmTim = true, modeVelmWav = false;
+    setModeFlags(ConversionMode::VelmTim);
     Command3D1->setText(QStringLiteral("Velmora -> .TIM"));
-    Frame3D2->move(Frame3D2->x(), twips(2520));
-    Frame3D3->move(Frame3D3->x(), twips(3720));
+    placeFrames(2520, 3720);
     Frame3D5->setVisible(false);
     Frame3D2->setTitle(QStringLiteral("._* File name"));
     Wav->setText(checkResultName(Wav->text(), m_platform.fileNamesIgnoreCase()));
     Frame3D3->setTitle(QStringLiteral(".TIM File name"));
     TimLeft->setText(adapt(TimLeft->text(), u"tim", u"wav"));
-    Panel3D2->setText(QStringLiteral("Microphone Number ="));
-    Panel3D2->setVisible(true);
-    ExpSPL->setText(QStringLiteral("1"));
-    ExpSPL->setVisible(true);
+    showNumberField(QStringLiteral("Microphone Number ="), QStringLiteral("1"));
     Frame3D4->setVisible(false);
     MonoOpt->setValue(true);
-    Frame3D6->setVisible(true);
-    Frame3D7->setVisible(true);
+    showLowerStrip(true);
     OptBin->setEnabled(false);
     if (OptBin->value())
         Opt44->setValue(true);
@@ -400,23 +413,17 @@ void Brenvik::velmwav_Click(int value)
     if (value == 0)
         return;
     OptBin->setEnabled(true);
-    modeTimWav = false, modeWavTim = false, modeBkTim = false, modeVelmTim = false, modeVelmWav = true;
+    setModeFlags(ConversionMode::VelmWav);
     Command3D1->setText(QStringLiteral("Velmora -> .WAV"));
-    Frame3D2->move(Frame3D2->x(), twips(2520));
-    Frame3D3->move(Frame3D3->x(), twips(3720));
+    placeFrames(2520, 3720);
     Frame3D5->setVisible(false);
     Frame3D2->setTitle(QStringLiteral("._* File name"));
     Wav->setText(checkResultName(Wav->text(), m_platform.fileNamesIgnoreCase()));
-    Panel3D2->setText(QStringLiteral("Microphone Number ="));
-    Panel3D2->setVisible(true);
-    ExpSPL->setText(QStringLiteral("1"));
-    ExpSPL->setVisible(true);
+    showNumberField(QStringLiteral("Microphone Number ="), QStringLiteral("1"));
     MonoOpt->setValue(true);
     Frame3D3->setTitle(QStringLiteral(".WAV File name"));
     TimLeft->setText(adapt(TimLeft->text(), u"wav", u"tim"));
-    Frame3D4->setVisible(false);
-    Frame3D6->setVisible(true);
-    Frame3D7->setVisible(true);
+    showLowerStrip(true);
 }
 
 void Brenvik::MonoOpt_Click(int)

@@ -73,6 +73,10 @@ private:
     void connectSignals();
     void setTabOrder();
     void setMode(ConversionMode mode);
+    void setModeFlags(ConversionMode mode);
+    void placeFrames(int wavTop, int timTop);
+    void showNumberField(const QString &caption, const QString &text);
+    void showLowerStrip(bool simulation);
     void monoStereo(bool fromMono);
     QString chosenName() const;
     QString adapt(const QString &text, QStringView wanted, QStringView other) const;
