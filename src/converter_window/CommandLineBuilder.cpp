@@ -68,34 +68,25 @@ LaunchPlan buildLaunch(const LaunchInput &in)
         return QLatin1String(program) + quoted(plan.wav) + u' ' + quoted(plan.timLeft);
     };
 
-    if (in.modeTimWav) {
+    // The .TIM blocks: the right channel in stereo, or `mono` in its place.
+    auto timBlock = [&](const char *program, const QString &mono) {
         plan.timLeft = completeName(plan.timLeft, u".TIM");
-        plan.commandLine = head("ZARVO.EXE ");
-        if (in.stereo) {
-            plan.commandLine += u' ' + quoted(plan.timRight);
-            onTheLine << plan.timRight;
-        }
-    }
-    if (in.modeWavTim) {
-        plan.timLeft = completeName(plan.timLeft, u".TIM");
-        plan.commandLine = head("KELDT.EXE ");
+        plan.commandLine = head(program);
         if (in.stereo) {
             plan.commandLine += u' ' + quoted(plan.timRight);
             onTheLine << plan.timRight;
         } else {
-            plan.commandLine += QStringLiteral(" \"NONE\"");
+            plan.commandLine += mono;
         }
+    };
+    if (in.modeTimWav)
+        timBlock("ZARVO.EXE ", QString());
+    if (in.modeWavTim) {
+        timBlock("KELDT.EXE ", QStringLiteral(" \"NONE\""));
         plan.commandLine += spl + irFlag;
     }
     if (in.modeBkTim) {
-        plan.timLeft = completeName(plan.timLeft, u".TIM");
-        plan.commandLine = head("TOMBRA.EXE ");
-        if (in.stereo) {
-            plan.commandLine += u' ' + quoted(plan.timRight);
-            onTheLine << plan.timRight;
-        } else {
-            plan.commandLine += QStringLiteral(" NONE");
-        }
+        timBlock("TOMBRA.EXE ", QStringLiteral(" NONE"));
         plan.commandLine += spl + irFlag;
     }
     if (in.modeVelmTim) {
