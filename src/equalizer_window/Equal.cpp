@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QScrollBar>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int KeyEnter = 13;
@@ -506,12 +508,12 @@ void Equal::Topp_GotFocus()
 void Equal::Topp_KeyPress(int keyAscii)
 {
     if (keyAscii == KeyEnter)
-        applyTop();
+        applyRangeEnd(+1);
 }
 
 void Equal::Topp_LostFocus()
 {
-    applyTop();
+    applyRangeEnd(+1);
 }
 
 void Equal::Bottom_GotFocus()
@@ -522,49 +524,32 @@ void Equal::Bottom_GotFocus()
 void Equal::Bottom_KeyPress(int keyAscii)
 {
     if (keyAscii == KeyEnter)
-        applyBottom();
+        applyRangeEnd(-1);
 }
 
 void Equal::Bottom_LostFocus()
 {
-    applyBottom();
+    applyRangeEnd(-1);
 }
 
-void Equal::applyTop()
+// Applies the top (sign +1) or the bottom (sign -1) range box: a typed end
+// is limited to +100 / -100, then moved out as far as the gains need.
+void Equal::applyRangeEnd(int sign)
 {
-    double typed = readNumber(Topp->text());
-    if (typed > 100.0)
-        typed = 100.0;
-    float top = toSingle(typed);
+    QLineEdit *box = sign > 0 ? Topp : Bottom;
+    float &end = sign > 0 ? m_bands.rangeTop : m_bands.rangeBottom;
+    const float other = sign > 0 ? m_bands.rangeBottom : m_bands.rangeTop;
+    float value = toSingle(sign * std::min(sign * readNumber(box->text()), 100.0));
     for (double gain : m_bands.bandGain)
-        if (gain > top)
-            top = toSingle(gain);
-    if (!(top > m_bands.rangeBottom)) {
+        if (sign * gain > sign * value)
+            value = toSingle(gain);
+    if (!(sign * value > sign * other)) {
         // An empty range leaves the sliders no scale: keep what was shown.
-        Topp->setText(formatted(m_bands.rangeTop, "+##0.0;-##0.0"));
+        box->setText(formatted(end, "+##0.0;-##0.0"));
         return;
     }
-    m_bands.rangeTop = top;
-    Topp->setText(formatted(top, "+##0.0;-##0.0"));
-    for (int k = 0; k < BandCount; ++k)
-        setSliderPosition(k, m_bands.GainToPosition(m_bands.bandGain[k]));
-}
-
-void Equal::applyBottom()
-{
-    double typed = readNumber(Bottom->text());
-    if (typed < -100.0)
-        typed = -100.0;
-    float bottom = toSingle(typed);
-    for (double gain : m_bands.bandGain)
-        if (gain < bottom)
-            bottom = toSingle(gain);
-    if (!(bottom < m_bands.rangeTop)) {
-        Bottom->setText(formatted(m_bands.rangeBottom, "+##0.0;-##0.0"));
-        return;
-    }
-    m_bands.rangeBottom = bottom;
-    Bottom->setText(formatted(bottom, "+##0.0;-##0.0"));
+    end = value;
+    box->setText(formatted(value, "+##0.0;-##0.0"));
     for (int k = 0; k < BandCount; ++k)
         setSliderPosition(k, m_bands.GainToPosition(m_bands.bandGain[k]));
 }

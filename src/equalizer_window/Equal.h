@@ -90,8 +90,7 @@ private:
     void connectSignals();
 
     void setFlatBands();
-    void applyTop();
-    void applyBottom();
+    void applyRangeEnd(int sign);
     void setUpDialog();
     void unload();
     void showFileError(const QString &what, const QString &reason);
