@@ -1,5 +1,6 @@
 #include "Equal.h"
 
+#include "Design.h"
 #include "FilterFile.h"
 #include "Module1.h"
 #include "NumberFormat.h"
@@ -22,32 +23,8 @@ namespace {
 constexpr int KeyEnter = 13;
 const QColor PlotColor(215, 0, 0);
 
-// The layout is designed in twips; 15 twips make one pixel at 96 dpi.
-int tw(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return QRect(tw(left), tw(top), tw(left + width) - tw(left), tw(top + height) - tw(top));
-}
-
-// The designed bitmap fonts are rarely installed; a plain sans serif of the
-// same size stands in for them.
-QFont designFont(const QString &family, qreal points)
-{
-    QFont font;
-    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")});
-    font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(points);
-    font.setWeight(QFont::Normal);
-    return font;
-}
-
-QFont sansSerif() { return designFont(QStringLiteral("MS Sans Serif"), 7.8); }
-QFont smallFont() { return designFont(QStringLiteral("Small Fonts"), 4.8); }
+QFont sansSerif() { return designFont(7.8); }
+QFont smallFont() { return designFont(4.8, false, QStringLiteral("Small Fonts")); }
 
 void setTextColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
@@ -105,8 +82,8 @@ QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &def)
     line->setObjectName(QString::fromLatin1(def.name));
     line->setAutoFillBackground(true);
     setTextColor(line, QPalette::Window, Qt::black);
-    line->setGeometry(origin.x() + tw(def.x1), origin.y() + tw(def.y) - def.width / 2,
-                      tw(def.x2) - tw(def.x1), def.width);
+    line->setGeometry(origin.x() + twips(def.x1), origin.y() + twips(def.y) - def.width / 2,
+                      twips(def.x2) - twips(def.x1), def.width);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->lower();
     return line;
@@ -140,7 +117,7 @@ Equal::Equal(Platform &platform, QWidget *converterWindow)
     setWindowTitle(QStringLiteral("Octave Band Equalizer"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
                    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(tw(4488), tw(5676));
+    setFixedSize(twips(4488), twips(5676));
     setWindowIcon(equalizerIcon());
     QFont windowFont = sansSerif();
     windowFont.setBold(true);

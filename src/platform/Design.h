@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
-#include <QtMath>
+#include <QStringList>
 
 /// Design geometry is in twips; 15 twips make a pixel at 96 dpi, and Qt's
 /// high-DPI scaling takes care of other resolutions.
@@ -10,22 +11,22 @@ constexpr int twips(int value)
     return value >= 0 ? (value + 7) / 15 : -((-value + 7) / 15);
 }
 
+/// A rectangle given in twips. Its edges are rounded, not its size, so
+/// neighbours that touch in the design touch on the screen.
 inline QRect twipsRect(int left, int top, int width, int height)
 {
-    return QRect(twips(left), twips(top), twips(width), twips(height));
+    return QRect(twips(left), twips(top), twips(left + width) - twips(left),
+                 twips(top + height) - twips(top));
 }
-
-#include <QFont>
-#include <QStringList>
 
 /// The designed fonts are bitmap fonts that few hosts have; an equivalent
 /// sans-serif at the same point size stands in for them.
-inline QFont designFont(qreal pointSize, bool bold = false)
+inline QFont designFont(qreal pointSize, bool bold = false,
+                        const QString &family = QStringLiteral("MS Sans Serif"))
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("sans-serif")});
+    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
