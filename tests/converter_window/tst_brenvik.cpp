@@ -80,8 +80,7 @@ private slots:
     void focusOrderAndSelection();
     void exitAndHelp();
     void convertChecks();
-    void convertStartsInWorkDir();
-    void convertFailures();
+    void convertOutcomes();
     void browseDialogs();
     void browseChosenName();
     void channelDetection();
@@ -302,10 +301,8 @@ void TestBrenvik::convertChecks()
     }
 
     const struct { const char *keyword; bool stereo; const char *wav, *left, *right; bool refused; } names[] = {
-        {"TIMTOWAV", true, "a", "b", "", true}, {"WAVTOTIM", true, "a", "b", "", true},
-        {"BKTOTIM", true, "a", "b", "", true}, {"BKTOTIM", false, "a", "b", "", false},
+        {"TIMTOWAV", true, "a", "b", "", true}, {"BKTOTIM", false, "a", "b", "", false},
         {"VELMTOWAV", false, "", "b", "", true}, {"VELMTOTIM", false, "a._1", "", "", true},
-        {"VELMTOWAV", false, "   ", " ", "", false},
     };
     for (const auto &r : names) {
         Window t(r.keyword);
@@ -330,41 +327,29 @@ void TestBrenvik::convertChecks()
     QCOMPARE(q.text("Wav"), QStringLiteral("IN\"x"));  // every field as it was
 }
 
-void TestBrenvik::convertStartsInWorkDir()
+void TestBrenvik::convertOutcomes()
 {
     Window t("WAVTOTIM");
     t.click("MonoOpt");
     t.fill("IN", "L", "R");
     t.edit("ExpSPL")->setText("100");
-    t.click("Command3D2");
-    t.click("Command3D2");
-    QCOMPARE(t.platform.starts.size(), 2);  // each click starts one more converter
-    for (const FakePlatform::Start &start : std::as_const(t.platform.starts)) {
-        QCOMPARE(start.commandLine, QStringLiteral("KELDT.EXE \"IN.WAV\" \"L.TIM\" \"NONE\" 100.0 1"));
-        QCOMPARE(start.windowStyle, 1);
-        QCOMPARE(start.currentDirectory, t.w->workDir);
-    }
-    QCOMPARE(QStringList({t.text("Wav"), t.text("TimLeft"), t.text("TimRight")}),
-             QStringList({"IN.WAV", "L.TIM", "R.TIM"}));
-    QVERIFY(t.platform.messages.isEmpty());
-}
-
-void TestBrenvik::convertFailures()
-{
-    Window t;
-    t.fill("r._01", "out");
     t.platform.existingFolders = {"/elsewhere"};  // workDir cannot be entered
     t.click("Command3D2");
     QVERIFY(t.platform.starts.isEmpty());
     QVERIFY(t.platform.messages.value(0).prompt.contains(t.w->workDir));
     t.platform.existingFolders.clear();
-    t.platform.startError = "The converter pashet.exe cannot be found.";
+    t.click("Command3D2");
+    QCOMPARE(t.platform.starts.value(0).commandLine, QStringLiteral("KELDT.EXE \"IN.WAV\" \"L.TIM\" \"NONE\" 100.0 1"));
+    QCOMPARE(t.platform.starts[0].windowStyle, 1);
+    QCOMPARE(t.platform.starts[0].currentDirectory, t.w->workDir);
+    QCOMPARE(QStringList({t.text("Wav"), t.text("TimLeft"), t.text("TimRight")}),
+             QStringList({"IN.WAV", "L.TIM", "R.TIM"}));  // right completed, though mono
+    t.platform.startError = "The converter KELDT.EXE cannot be found.";
     t.click("Command3D2");
     QCOMPARE(t.platform.messages.value(1).prompt, t.platform.startError);
     QCOMPARE(t.platform.messages.value(1).style, 48);
-    QCOMPARE(t.text("TimLeft"), QStringLiteral("out.WAV"));
 
-    Window none({}, false);  // no mode selected
+    Window none({}, false);  // no mode selected: nothing to start
     none.fill("a", "b", "c");
     none.w->Command3D2_Click();
     QVERIFY(none.platform.starts.isEmpty());
@@ -439,11 +424,9 @@ void TestBrenvik::channelDetection()
     const struct { const char *row, *keyword; QByteArray content; bool stereo; } rows[] = {
         {"wav mono", "WAVTOTIM", wavMono, false}, {"wav stereo", "WAVTOTIM", wavStereo, true},
         {"wav 257 channels", "WAVTOTIM", wav257, true}, {"wav 21 bytes", "WAVTOTIM", QByteArray(21, '\1'), true},
-        {"wav 23 bytes", "WAVTOTIM", QByteArray(22, '\0').append('\1'), false},
-        {"wav empty", "WAVTOTIM", QByteArray(), true}, {"wav missing", "WAVTOTIM", missing, true},
+        {"wav missing", "WAVTOTIM", missing, true},
         {"wav folder", "WAVTOTIM", folder, true}, {"bk stereo", "BKTOTIM", bkStereo, true},
         {"bk one zero", "BKTOTIM", bkOneZero, false}, {"bk short", "BKTOTIM", QByteArray(1605, '\1'), false},
-        {"bk missing", "BKTOTIM", missing, false},
     };
     for (const auto &r : rows) {
         QTemporaryDir dir;
