@@ -1,0 +1,199 @@
+// The host for real: detached starts (of the stand-in converters beside this test and of scripts
+// standing for the desktop's helpers), the message box and file dialog (answered by a timer).
+
+#include "ProcessStart.h"
+#include "QtPlatform.h"
+#include "RowCheck.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListView>
+#include <QMessageBox>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+#include <unistd.h>
+
+namespace {
+
+// Runs `act` on the modal widget of type T as soon as it is shown.
+template<typename T> void whenShown(std::function<void(T *)> act)
+{
+    auto *timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start(10);
+}
+
+// What has run: each stand-in's recorded program and arguments (and its folder
+// when that is not ours), then the helper script's name and arguments.
+QStringList started(const QTemporaryDir &tmp)
+{
+    QStringList result;
+    QFile record(tmp.filePath("record.jsonl")), helper(tmp.filePath("helper-out"));
+    for (const QByteArray &line : record.open(QIODevice::ReadOnly) ? record.readAll().split('\n') : QList<QByteArray>())
+        if (const QJsonObject run = QJsonDocument::fromJson(line).object(); !run.isEmpty()) {
+            result << run["program"].toString() << run["args"].toVariant().toStringList();
+            if (run["cwd"].toString() != QDir::currentPath())
+                result << "ran in " + run["cwd"].toString();
+        }
+    if (helper.open(QIODevice::ReadOnly))
+        result << QString::fromUtf8(helper.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    return result;
+}
+
+} // namespace
+
+class TestHost : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void starts();
+    void messageBox();
+    void fileDialogs();
+};
+
+void TestHost::starts()
+{
+    QTemporaryDir tmp;
+    const QString root = tmp.path(), helpers = tmp.filePath("helpers");
+    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my docs/Manual"));
+    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my docs/Manual/MBrenvik.mht"));
+    QFile broken(tmp.filePath("work/broken"));  // executable, but neither a loadable program nor a script
+    QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly));
+    QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QDir::setCurrent(tmp.filePath("work")));
+    qputenv("PATH", QFile::encodeName(helpers));
+    qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(tmp.filePath("record.jsonl")));
+    qputenv("BRENVIK_TEST_HELPER_OUT", QFile::encodeName(tmp.filePath("helper-out")));
+
+    // line, helper script on PATH, parts of the message ("" = none), what ran
+    const struct { QString line; const char *helper; QStringList message, ran; } rows[] = {
+        {R"(KELDT.EXE "in.wav" "L.TIM" "NONE" 100.0 1)", nullptr, {""}, {"keldt", "in.wav", "L.TIM", "NONE", "100.0", "1"}},
+        {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim")", nullptr, {""},
+         {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim"}},
+        {R"(frelio.exe "room._01" "OUT.WAV" 1 W )", nullptr, {""}, {"frelio", "room._01", "OUT.WAV", "1", "W"}},
+        {"Explorer " + root + R"(\my docs\Manual\MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + "/my docs/Manual/MBrenvik.mht"}},
+        {R"(EXPLORER "Manual\MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
+        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {"\"C:/Nowhere/Manual/MBrenvik.mht\""}, {}},
+        {R"(Explorer Manual\MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
+        {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", {""}, {"gnome-control-center", "region"}},
+        {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, {"LC_NUMERIC", "\".\"", "\",\""}, {}},
+        {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, {"\"NOSUCH.EXE\""}, {}},
+        {R"("bin\ZARVO.EXE" "out.wav")", nullptr, {R"("bin\ZARVO.EXE")"}, {}},
+        {"   ", nullptr, {"command line"}, {}},
+        {"BROKEN.EXE a", nullptr, {"\"BROKEN.EXE\"", "cannot be started"}, {}},
+    };
+    for (const auto &r : rows) {
+        QFile::remove(tmp.filePath("record.jsonl"));
+        QFile::remove(tmp.filePath("helper-out"));
+        QVERIFY(QDir(helpers).removeRecursively() && QDir(root).mkpath("helpers"));
+        if (r.helper) {
+            // printf is a shell builtin: the script runs with a PATH that has no tools.
+            QFile script(QDir(helpers).filePath(QString::fromLatin1(r.helper)));
+            QVERIFY(script.open(QIODevice::WriteOnly)
+                    && script.write("#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_HELPER_OUT\"\n") > 0
+                    && script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+        }
+        // The stand-ins lie beside this test, which is the "own folder" here.
+        const QString message = startHostCommandLine(r.line, QCoreApplication::applicationDirPath());
+        for (const QString &part : r.message)
+            ROW_COMPARE(r.line + " gave: " + message, part.isEmpty() ? message.isEmpty() : message.contains(part), true);
+        // A start shows within the timeout; a wrong one gets 100 ms to show.
+        (void)QTest::qWaitFor([&] { return started(tmp) == r.ran; }, r.ran.isEmpty() ? 0 : 10000);
+        QTest::qWait(100);
+        ROW_COMPARE(r.line, started(tmp), r.ran);
+    }
+#ifdef Q_OS_LINUX
+    // A detached child belongs to another parent: none of ours is left, running or dead.
+    const QByteArray self = QByteArray::number(qint64(::getpid()));
+    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile stat("/proc/" + pid + "/stat");
+        const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        QVERIFY2(fields.size() < 2 || fields.at(1) != self, qPrintable("our child is left: " + text));
+    }
+#endif
+#ifndef Q_OS_WIN
+    const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);
+    QVERIFY2(message.contains("\"ZARVO.EXE\"") && message.contains("only available on Windows"), qPrintable(message));
+#endif
+}
+
+void TestHost::messageBox()
+{
+    const struct { int style; Qt::Key key; int answer, icon, buttons; } rows[] = {
+        {52, Qt::Key_Return, 6, QMessageBox::Warning, 2},
+        {52, Qt::Key_Escape, 7, QMessageBox::Warning, 2},
+        {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
+        {48, Qt::Key_Return, 1, QMessageBox::Warning, 1},
+        {16, Qt::Key_Escape, 1, QMessageBox::Critical, 1},
+        {0, Qt::Key_Return, 1, QMessageBox::NoIcon, 1},
+    };
+    for (const auto &r : rows) {
+        QStringList shown;
+        whenShown<QMessageBox>([&](QMessageBox *box) {
+            shown << box->text() << QString::number(int(box->icon())) << QString::number(box->buttons().size());
+            QTest::keyClick(box, r.key);
+        });
+        const QString row = QStringLiteral("style %1, key %2").arg(r.style).arg(int(r.key));
+        ROW_COMPARE(row, QtPlatform().messageBox("line one\rline <two>", r.style, "Title"), r.answer);
+        ROW_COMPARE(row, shown, QStringList({"line one\nline <two>", QString::number(r.icon), QString::number(r.buttons)}));
+    }
+}
+
+void TestHost::fileDialogs()
+{
+    QTemporaryDir dir;
+    for (const char *name : {"hall.wav", "ROOM.WAV", "notes.txt", "old.DAT"})
+        QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    QtPlatform platform;
+    CommonDialog d{.Filter = "2Ch. Time File (*.DTI)|*.DTI|MS RIFF Audio File (*.WAV)|*.WAV", .FilterIndex = 2,
+                   .FileName = "*.WAV", .InitDir = dir.path()};
+    QStringList shown;
+    whenShown<QFileDialog>([&](QFileDialog *box) {
+        shown << box->nameFilters() << box->selectedNameFilter() << box->directory().path();
+        auto *view = box->findChild<QListView *>("listView");
+        QTRY_VERIFY(view && view->model() && view->model()->rowCount(view->rootIndex()) > 0);
+        QStringList listed;
+        for (int row = 0; row < view->model()->rowCount(view->rootIndex()); ++row)
+            listed << view->model()->index(row, 0, view->rootIndex()).data().toString();
+        listed.sort();
+        shown << listed;
+        box->selectFile(dir.filePath("new take"));  // need not exist
+        static_cast<QDialog *>(box)->accept();
+    });
+    QVERIFY(platform.showFileDialog(d, CommonDialog::OpenDialog, nullptr));
+    // Both pairs, the second one selected, the start folder, the patterns blind to case.
+    QCOMPARE(shown, QStringList({"2Ch. Time File (*.DTI)", "MS RIFF Audio File (*.WAV)", "MS RIFF Audio File (*.WAV)",
+                                 dir.path(), "ROOM.WAV", "hall.wav"}));
+    QCOMPARE(d.FileName, dir.filePath("new take"));
+
+    // Saving onto an existing file asks nothing; cancelling changes nothing.
+    d = CommonDialog{.Filter = "Filter File (*.DAT)|*.DAT", .FileName = dir.filePath("old.DAT"), .InitDir = dir.path()};
+    bool confirmOff = false;
+    whenShown<QFileDialog>([&](QFileDialog *box) {
+        confirmOff = box->testOption(QFileDialog::DontConfirmOverwrite);
+        static_cast<QDialog *>(box)->accept();
+    });
+    QVERIFY(platform.showFileDialog(d, CommonDialog::SaveDialog, nullptr) && confirmOff);
+    QCOMPARE(d.FileName, dir.filePath("old.DAT"));
+    d.FileName = "keep";
+    whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
+    QVERIFY(!platform.showFileDialog(d, CommonDialog::OpenDialog, nullptr));
+    QCOMPARE(d.FileName, QStringLiteral("keep"));
+}
+
+QTEST_MAIN(TestHost)
+#include "tst_host.moc"

@@ -1,0 +1,248 @@
+#include "NumberFormat.h"
+#include "RowCheck.h"
+#include "WinCommandLine.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <limits>
+
+class TestTextRules : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void format();
+    void read();
+    void split();
+    void quoting();
+    void find();
+};
+
+void TestTextRules::format()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const QString zeros300(300, u'0');
+    const struct { double value; const char *pattern; QString expected; } rows[] = {
+        {3.0, "+##0.#;-##0.#", "+3."},              // the point is written with no digit after it
+        {100.0, " ####.0#", " 100.0"},
+        {94.256, " ####.0#", " 94.26"},
+        {94.255, " ####.0#", " 94.26"},              // a decimal half, not its binary neighbour
+        {0.5, " ####.0#", " .5"},
+        {0.0, " ####.0#", " .0"},
+        {99.999, " ####.0#", " 100.0"},
+        {1.0, " ####", " 1"},
+        {12.0, " ####", " 12"},
+        {2.6, " ####", " 3"},
+        {2.5, " ####", " 3"},
+        {0.0, " ####", " "},
+        {1.0, " #### ", " 1 "},
+        {0.0, " #### ", "  "},
+        {44100.0, " ###### ", " 44100 "},
+        {10000000.0, "###,###,###", "10,000,000"},
+        {999.0, "###,###,###", "999"},
+        {1234567890123.0, "###,###,###", "1,234,567,890,123"},
+        {13.456, "###.#####", "13.456"},
+        {2.2, "000.0", "002.2"},
+        {0.0, "0", "0"},
+        {0.0, "#", ""},
+        {0.0000001, "#.#######", ".0000001"},
+        {2.675, "0.00", "2.68"},
+        {1.005, "0.00", "1.01"},
+        {0.125, "0.00", "0.13"},                     // an exact binary half
+        {9.995, "0.00", "10.00"},
+        {9.995, "#.##", "10."},
+        {999.95, "##0.0", "1000.0"},
+        {0.04, "#.#", "."},
+        {1e-300, "0.00", "0.00"},
+        {7.3, "+#0.0;-#0.0", "+7.3"},
+        {-12.5, "+#0.0;-#0.0", "-12.5"},
+        {0.0, "+#0.0;-#0.0", "+0.0"},
+        {50.0, "+##0.0;-##0.0", "+50.0"},
+        {-62.0, "+##0.0;-##0.0", "-62.0"},
+        {100.0, "+##0.0;-##0.0", "+100.0"},
+        {-4.0, "0;(0)", "(4)"},
+        {-3.0, "0.0", "-3.0"},
+        {-3.0, " ####.0#", "- 3.0"},
+        {-2.5, "0", "-3"},
+        {-3.0, "0.0;", "-3.0"},
+        {7.0, "x0.0 dB", "x7.0 dB"},
+        {1e300, "0", "1" + zeros300},
+        {1e300, " ####.0#", " 1" + zeros300 + ".0"},
+        {std::numeric_limits<double>::max(), "0", "179769313486232" + QString(294, u'0')},
+        {inf, "0.0", "inf"},
+        {-inf, "0.0", "-inf"},
+        {std::numeric_limits<double>::quiet_NaN(), "0.0", "nan"},
+    };
+    for (const auto &r : rows)
+        ROW_COMPARE(QString::number(r.value) + " with " + r.pattern,
+                    formatNumber(r.value, QString::fromLatin1(r.pattern), NumberSymbols{}), r.expected);
+
+    const QString nbsp(QChar(0x00A0));
+    const struct { double value; const char *pattern, *decimal; QString grouping, expected; } symbols[] = {
+        {10000000.0, "###,###,###", ",", ".", "10.000.000"},
+        {13.456, "###.#####", ",", ".", "13,456"},
+        {1234.5, "#,##0.00", ",", ".", "1.234,50"},
+        {1234567.0, "#,##0", ".", nbsp, "1" + nbsp + "234" + nbsp + "567"},
+        {1000000.0, "#,##0", ".", "'", "1'000'000"},
+    };
+    for (const auto &r : symbols)
+        ROW_COMPARE(r.expected, formatNumber(r.value, QString::fromLatin1(r.pattern),
+                                             NumberSymbols{QString::fromLatin1(r.decimal), r.grouping}), r.expected);
+}
+
+void TestTextRules::read()
+{
+    const double max = std::numeric_limits<double>::max();
+    // text, value, a digit seen, saturated, characters taken
+    const struct { const char *text; double value; bool found, outOfRange; int length; } rows[] = {
+        {"+50.0", 50.0, true, false, 5},
+        {"1 2x", 12.0, true, false, 3},              // blanks inside are skipped
+        {"7.5 Hz", 7.5, true, false, 3},
+        {"abc", 0.0, false, false, 0},
+        {"", 0.0, false, false, 0},
+        {"1,5", 1.0, true, false, 1},                // "," is no decimal point here
+        {"-3", -3.0, true, false, 2},
+        {"+-1", 0.0, false, false, 0},
+        {"1e3 ", 1000.0, true, false, 3},
+        {"1D3", 1000.0, true, false, 3},
+        {"2.5d2", 250.0, true, false, 5},
+        {"1e", 1.0, true, false, 1},                 // a letter without digits is left
+        {"1e-", 1.0, true, false, 1},
+        {"1e+2", 100.0, true, false, 4},
+        {"100e-2", 1.0, true, false, 6},
+        {"1E 2", 100.0, true, false, 4},
+        {".5", 0.5, true, false, 2},
+        {"-.5", -0.5, true, false, 3},
+        {" .", 0.0, false, false, 0},
+        {"1.2.3", 1.2, true, false, 3},
+        {"\t7\n.\t5\n", 7.5, true, false, 6},
+        {"7\r5", 7.0, true, false, 1},
+        {"123456789012345678901234567890", 1.2345678901234568e29, true, false, 30},
+        {"1e999", max, true, true, 5},
+        {"-1e999", -max, true, true, 6},
+        {"0.001e400", max, true, true, 9},
+        {"1e-999", 0.0, true, false, 6},
+        {"0e999", 0.0, true, false, 5},
+    };
+    for (const auto &r : rows) {
+        const NumberScan scan = scanNumber(QString::fromLatin1(r.text));
+        ROW_COMPARE(r.text, readNumber(QString::fromLatin1(r.text)), r.value);
+        ROW_COMPARE(r.text, scan.found, r.found);
+        ROW_COMPARE(r.text, scan.outOfRange, r.outOfRange);
+        ROW_COMPARE(r.text, int(scan.length), r.length);
+    }
+}
+
+void TestTextRules::split()
+{
+    const struct { const char *line; QStringList expected; } rows[] = {
+        {R"(ZARVO.EXE "OUT.WAV" "L.TIM" "R.TIM")", {"ZARVO.EXE", "OUT.WAV", "L.TIM", "R.TIM"}},
+        {R"(pashet.exe "R._01" "O.TIM"  44100 White )", {"pashet.exe", "R._01", "O.TIM", "44100", "White"}},
+        {"", {}},
+        {" \t ", {}},
+        {"  p\ta\t\tb", {"p", "a", "b"}},
+        {"p a\nb", {"p", "a\nb"}},                   // a line feed separates nothing
+        {R"(p "" "")", {"p", "", ""}},
+        {R"(p a"" b)", {"p", "a", "b"}},
+        // The program name: quotes group, backslashes are plain.
+        {R"("C:\Program Files\x.exe" a)", {R"(C:\Program Files\x.exe)", "a"}},
+        {R"("C:\dir\"x a)", {R"(C:\dir\x)", "a"}},
+        {R"(my" "prog.exe a)", {"my prog.exe", "a"}},
+        {R"("")", {""}},
+        // Arguments: backslashes are literal unless a quote follows them.
+        {R"(p a\b\\c a\\)", {"p", R"(a\b\\c)", R"(a\\)"}},
+        {R"(p \"a)", {"p", R"("a)"}},
+        {R"(p a\\\"b)", {"p", R"(a\"b)"}},
+        {R"(p a\\"b c")", {"p", R"(a\b c)"}},
+        {R"(p \\\\"a b")", {"p", R"(\\a b)"}},
+        {R"(p "a\\" b)", {"p", R"(a\)", "b"}},
+        {R"(p "a\" b)", {"p", R"(a" b)"}},
+        {R"(p "\\server\share\f.tim")", {"p", R"(\\server\share\f.tim)"}},
+        {R"(p a"b c"d e)", {"p", "ab cd", "e"}},
+        {R"(p "open a  b)", {"p", "open a  b"}},
+        // "" inside a quoted part is one literal quote and the part stays quoted.
+        {R"(p "a""b" c)", {"p", R"(a"b)", "c"}},
+        {R"(p "a""b c")", {"p", R"(a"b c)"}},
+        {R"(p """")", {"p", R"(")"}},
+        {"p \"Mätning Å.wav\" 東京 ☃", {"p", "Mätning Å.wav", "東京", "☃"}},
+    };
+    for (const auto &r : rows)
+        ROW_COMPARE(r.line, splitWindowsCommandLine(QString::fromUtf8(r.line)), r.expected);
+}
+
+// A quoted name comes back exactly when the check says it survives, without
+// disturbing the arguments after it, in the program's place too.
+void TestTextRules::quoting()
+{
+    const struct { const char *name; bool survives; } rows[] = {
+        {"my room results.wav", true},
+        {"", true},
+        {"a\tb.tim", true},
+        {R"(C:\a\\b\\\c.tim)", true},
+        {R"(\\server\share\f.tim)", true},
+        {R"(D:\Mes Données\Été 2024\測定.tim)", true},
+        {R"(C:\DATA\)", false},
+        {R"(C:\DATA\\)", false},
+        {R"(a"b.wav)", false},
+        {R"(a\"b.wav)", false},
+    };
+    const QString other = QStringLiteral(R"(C:\Other Folder\L.TIM)");
+    for (const auto &r : rows) {
+        const QString name = QString::fromUtf8(r.name);
+        ROW_COMPARE(name, survivesWindowsQuoting(name), r.survives);
+        const QString line = "X.EXE \"" + name + "\" \"" + other + "\" 100.0 1";
+        ROW_COMPARE(name, splitWindowsCommandLine(line) == QStringList({"X.EXE", name, other, "100.0", "1"}),
+                    r.survives);
+        if (r.survives && !name.isEmpty())
+            ROW_COMPARE(name, splitWindowsCommandLine(u'"' + name + "\" a"), QStringList({name, "a"}));
+    }
+}
+
+void TestTextRules::find()
+{
+    // own: the starting program's folder; cwd: the current one; p1, p2: PATH.
+    QTemporaryDir root;
+    QVERIFY(QDir(root.path()).mkpath("own/dirprog") && QDir(root.path()).mkpath("cwd/sub")
+            && QDir(root.path()).mkpath("p1") && QDir(root.path()).mkpath("p2"));
+    const auto make = [&](const char *relative, QFile::Permissions permissions) {
+        QFile file(root.filePath(QString::fromLatin1(relative)));
+        return file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\n") > 0 && file.setPermissions(permissions);
+    };
+    for (const char *name : {"own/zarvo", "cwd/zarvo", "p1/zarvo", "cwd/keldt", "p1/keldt", "p2/tombra",
+                             "p1/Pashet", "p2/frelio.exe", "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool",
+                             "p2/real", "p2/.exe"})
+        QVERIFY(make(name, QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(make("p1/tombra", QFile::ReadOwner) && make("cwd/sub/plain", QFile::ReadOwner));
+    QVERIFY(QFile::link(root.filePath("p2/real"), root.filePath("own/linked")));
+
+    const QString path = root.filePath("p1") + QDir::listSeparator() + QDir::listSeparator() + root.filePath("p2");
+    // name, search the own folder, found ("" = none)
+    const struct { const char *name; bool own; const char *expected; } rows[] = {
+        {"ZARVO.EXE", true, "own/zarvo"},
+        {"zarvo", false, "cwd/zarvo"},
+        {"KELDT.EXE", true, "cwd/keldt"},            // the current folder before PATH
+        {"TOMBRA.EXE", true, "p2/tombra"},           // not executable: skipped
+        {"pashet.exe", true, "p1/Pashet"},
+        {"FRELIO", true, "p2/frelio.exe"},
+        {"dirprog", true, "p2/dirprog"},             // a folder of that name is skipped
+        {"zed", true, "p1/zed"},                     // the exact spelling wins
+        {"LINKED.EXE", true, "own/linked"},
+        {"NOSUCH.EXE", true, ""},
+        {"", true, ""},
+        {".EXE", true, "p2/.exe"},
+        {R"(sub\tool)", true, "cwd/sub/tool"},       // a name with a folder is taken as given
+        {"sub/TOOL", true, ""},
+        {"sub/plain", true, ""},
+        {"./zarvo", true, "cwd/zarvo"},
+    };
+    for (const auto &r : rows)
+        ROW_COMPARE(r.name, findProgram(QString::fromLatin1(r.name), r.own ? root.filePath("own") : QString(),
+                                        root.filePath("cwd"), path),
+                    *r.expected ? QDir::cleanPath(root.filePath(QString::fromLatin1(r.expected))) : QString());
+}
+
+QTEST_APPLESS_MAIN(TestTextRules)
+#include "tst_textrules.moc"
