@@ -25,8 +25,11 @@ inline QFont designFont(qreal pointSize, bool bold = false,
                         const QString &family = QStringLiteral("MS Sans Serif"))
 {
     QFont font;
-    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
+    // Arial's metrics (or its metric twin Liberation Sans) come closest to
+    // the designed widths; wider faces would clip the captions.
+    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans"),
+                      QStringLiteral("sans-serif")});
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
