@@ -293,23 +293,31 @@ std::string pinkOrWhite(std::string_view word)
     return !word.empty() && word.front() == 'P' ? "pink" : "white";
 }
 
+// After the noise word only the optional filter file may follow.
+std::optional<Fault> checkTail(const Args &args, std::size_t noise, std::string_view shape)
+{
+    if (noise >= args.size())
+        return Fault{"expects " + std::string(shape) + "; the noise word is missing"};
+    if (args.size() > noise + 2)
+        return Fault{argumentName(noise + 2, "unexpected") + ": " + inQuotes(args[noise + 2])
+                     + " follows the filter file"};
+    return std::nullopt;
+}
+
 // The microphone argument is absent when Brenvik formats microphone 0 (or an
 // empty field) as a lone blank; the line then goes on with the next argument.
 Outcome pashet(const Args &args)
 {
-    if (auto fault = checkCount(args, 4, 6, "5 or 6 arguments: result file, output, microphone,"
-                                            " rate, noise, optional filter file"))
+    constexpr std::string_view shape = "5 or 6 arguments: result file, output, microphone, rate,"
+                                       " noise, optional filter file";
+    if (auto fault = checkCount(args, 4, 6, shape))
         return {fault, {}};
     const bool micGiven = !isNoiseWord(args[3]);
     const std::size_t rate = micGiven ? 3 : 2;
     const std::size_t noise = rate + 1;
     const std::size_t filter = noise + 1;
-    if (noise >= args.size())
-        return {Fault{"expects 5 or 6 arguments: result file, output, microphone, rate, noise,"
-                      " optional filter file; the noise word is missing"}, {}};
-    if (args.size() > filter + 1)
-        return {Fault{argumentName(filter + 1, "unexpected") + ": " + inQuotes(args[filter + 1])
-                      + " follows the filter file"}, {}};
+    if (auto fault = checkTail(args, noise, shape))
+        return {fault, {}};
     const bool hasFilter = args.size() == filter + 1;
     auto fault = firstFault(
         [&] { return checkReadable(args, 0, "simulation result file to read"); },
@@ -335,18 +343,15 @@ Outcome pashet(const Args &args)
 
 Outcome frelio(const Args &args)
 {
-    if (auto fault = checkCount(args, 3, 5, "4 or 5 arguments: result file, .WAV output,"
-                                            " microphone, P or W, optional filter file"))
+    constexpr std::string_view shape = "4 or 5 arguments: result file, .WAV output, microphone,"
+                                       " P or W, optional filter file";
+    if (auto fault = checkCount(args, 3, 5, shape))
         return {fault, {}};
     const bool micGiven = !isNoiseWord(args[2]);
     const std::size_t noise = micGiven ? 3 : 2;
     const std::size_t filter = noise + 1;
-    if (noise >= args.size())
-        return {Fault{"expects 4 or 5 arguments: result file, .WAV output, microphone, P or W,"
-                      " optional filter file; the noise word is missing"}, {}};
-    if (args.size() > filter + 1)
-        return {Fault{argumentName(filter + 1, "unexpected") + ": " + inQuotes(args[filter + 1])
-                      + " follows the filter file"}, {}};
+    if (auto fault = checkTail(args, noise, shape))
+        return {fault, {}};
     const bool hasFilter = args.size() == filter + 1;
     auto fault = firstFault(
         [&] { return checkReadable(args, 0, "simulation result file to read"); },
