@@ -559,65 +559,62 @@ void Brenvik::SSCommand1_Click()
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Help"));
 }
 
-QString Brenvik::chosenName() const
+// The frame all three "Browse..." buttons share: the dialog with `filter`
+// and `preset`, and on a confirmed choice the chosen name (lower-cased where
+// names ignore case) with `InitDir` cleared. A null string when cancelled.
+QString Brenvik::browse(const QString &filter, const QString &preset, int action)
 {
+    CMDialog1.Filter = filter;
+    CMDialog1.FilterIndex = 1;
+    CMDialog1.CancelError = true;
+    CMDialog1.FileName = preset;
+    if (!m_platform.showFileDialog(CMDialog1, action, this))
+        return QString();
+    CMDialog1.InitDir.clear();
     return m_platform.fileNamesIgnoreCase() ? CMDialog1.FileName.toLower() : CMDialog1.FileName;
 }
 
 void Brenvik::CommLeft_Click()
 {
     const QString text = TimLeft->text();
-    if (modeVelmWav) {
-        CMDialog1.Filter = QStringLiteral("MS RIFF Audio File (*.WAV)|*.WAV");
-        CMDialog1.FileName = text.toLower().right(3) == u"wav" ? text : QStringLiteral("*.WAV");
-    } else {
-        CMDialog1.Filter = QStringLiteral("MLSSA Imp.Resp. File (*.TIM)|*.TIM");
-        CMDialog1.FileName = text.toLower().right(3) == u"tim" ? text : QStringLiteral("*.TIM");
-    }
-    CMDialog1.FilterIndex = 1;
-    CMDialog1.CancelError = true;
     const int action = modeTimWav ? CommonDialog::OpenDialog : CommonDialog::SaveDialog;
-    if (!m_platform.showFileDialog(CMDialog1, action, this))
-        return;
-    CMDialog1.InitDir.clear();
-    TimLeft->setText(completeName(chosenName(), modeVelmWav ? u".wav" : u".tim"));
+    const QString name =
+        modeVelmWav
+            ? browse(QStringLiteral("MS RIFF Audio File (*.WAV)|*.WAV"),
+                     text.toLower().right(3) == u"wav" ? text : QStringLiteral("*.WAV"), action)
+            : browse(QStringLiteral("MLSSA Imp.Resp. File (*.TIM)|*.TIM"),
+                     text.toLower().right(3) == u"tim" ? text : QStringLiteral("*.TIM"), action);
+    if (!name.isNull())
+        TimLeft->setText(completeName(name, modeVelmWav ? u".wav" : u".tim"));
 }
 
 void Brenvik::CommRight_Click()
 {
-    CMDialog1.Filter = QStringLiteral("MLSSA Imp.Resp. File (*.TIM)|*.TIM");
-    CMDialog1.FilterIndex = 1;
-    CMDialog1.CancelError = true;
-    CMDialog1.FileName = TimRight->text().isEmpty() ? QStringLiteral("*.TIM") : TimRight->text();
-    const int action = modeTimWav ? CommonDialog::OpenDialog : CommonDialog::SaveDialog;
-    if (!m_platform.showFileDialog(CMDialog1, action, this))
-        return;
-    CMDialog1.InitDir.clear();
-    TimRight->setText(completeName(chosenName(), u".tim"));
+    const QString name =
+        browse(QStringLiteral("MLSSA Imp.Resp. File (*.TIM)|*.TIM"),
+               TimRight->text().isEmpty() ? QStringLiteral("*.TIM") : TimRight->text(),
+               modeTimWav ? CommonDialog::OpenDialog : CommonDialog::SaveDialog);
+    if (!name.isNull())
+        TimRight->setText(completeName(name, u".tim"));
 }
 
 void Brenvik::CommWav_Click()
 {
-    if (modeBkTim) {
-        CMDialog1.Filter = QStringLiteral("2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File "
-                                          "(*.TIA)|*.TIA|Ch.B Time File (*.TIB)|*.TIB");
-        CMDialog1.FileName = QStringLiteral("*.DTI");
-    } else if (modeVelmTim || modeVelmWav) {
-        CMDialog1.Filter = QStringLiteral("Velmora files (*._*)|*._*");
-        CMDialog1.FileName = QStringLiteral("*._*");
-    } else {
-        CMDialog1.Filter = QStringLiteral("MS RIFF Audio File (*.WAV)|*.WAV");
-        CMDialog1.FileName = QStringLiteral("*.WAV");
-    }
-    CMDialog1.FilterIndex = 1;
-    CMDialog1.CancelError = true;
     const int action = modeTimWav ? CommonDialog::SaveDialog : CommonDialog::OpenDialog;
-    if (!m_platform.showFileDialog(CMDialog1, action, this))
+    QString name;
+    if (modeBkTim)
+        name = browse(QStringLiteral("2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA|"
+                                     "Ch.B Time File (*.TIB)|*.TIB"),
+                      QStringLiteral("*.DTI"), action);
+    else if (modeVelmTim || modeVelmWav)
+        name = browse(QStringLiteral("Velmora files (*._*)|*._*"), QStringLiteral("*._*"), action);
+    else
+        name = browse(QStringLiteral("MS RIFF Audio File (*.WAV)|*.WAV"), QStringLiteral("*.WAV"),
+                      action);
+    if (name.isNull())
         return;
-    CMDialog1.InitDir.clear();
     // Simulation result names carry their own "._nn" ending; a B&K 2133
     // name gets the ending of its first kind.
-    QString name = chosenName();
     if (modeTimWav || modeWavTim)
         name = completeName(name, u".wav");
     else if (modeBkTim)

@@ -78,7 +78,7 @@ private:
     void showNumberField(const QString &caption, const QString &text);
     void showLowerStrip(bool simulation);
     void monoStereo(bool fromMono);
-    QString chosenName() const;
+    QString browse(const QString &filter, const QString &preset, int action);
     QString adapt(const QString &text, QStringView wanted, QStringView other) const;
 
     Platform &m_platform;
