@@ -8,6 +8,16 @@ QStringView lastThree(QStringView text)
     return text.size() < 3 ? text : text.right(3);
 }
 
+// `wanted` written letter by letter in the case of `replaced`, so that a
+// second adaptation gives the first name back.
+QString inCaseOf(QStringView wanted, QStringView replaced)
+{
+    QString ending = wanted.toString();
+    for (qsizetype i = 0; i < ending.size() && i < replaced.size(); ++i)
+        ending[i] = replaced[i].isUpper() ? ending[i].toUpper() : ending[i].toLower();
+    return ending;
+}
+
 } // namespace
 
 QString adaptExtension(const QString &text, QStringView wanted, QStringView other,
@@ -18,7 +28,7 @@ QString adaptExtension(const QString &text, QStringView wanted, QStringView othe
     const QString name = ignoreCase ? text.toLower() : text;
     const QStringView ending = lastThree(name);
     if (ending.compare(other, Qt::CaseInsensitive) == 0)
-        return name.left(name.size() - ending.size()) + wanted.toString();
+        return name.left(name.size() - ending.size()) + inCaseOf(wanted, ending);
     if (ending.compare(wanted, Qt::CaseInsensitive) != 0)
         return QString();
     return name;

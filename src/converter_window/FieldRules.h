@@ -10,8 +10,9 @@ enum class ConversionMode { TimWav, WavTim, BkTim, VelmTim, VelmWav };
 /// ("wav" or "tim") is replaced by `wanted`, any ending but `wanted` clears
 /// the name, "" stays "". Only the last three characters count, compared
 /// without regard to case. Where file names ignore case the whole name is
-/// lower-cased; elsewhere it keeps its letters and only a replaced ending is
-/// written in lower case (lower-casing would name another file there).
+/// lower-cased; elsewhere it keeps its letters and a replaced ending takes
+/// the letter case of the ending it replaces ("Room.Wav" gives "Room.Tim"),
+/// so that adapting back gives the same name.
 QString adaptExtension(const QString &text, QStringView wanted, QStringView other,
                        bool ignoreCase);
 

@@ -174,7 +174,8 @@ void TestBrenvik::modeFieldRules()
         {true, "Hall.TIM", "Room.WAV", "timwav", "hall.wav", "room.tim"},
         {true, "Hall._1A", "Room.WAV", "velmtim", "hall._1a", "room.tim"},
         {true, "Hall._1A", "Room.TIM", "velmwav", "hall._1a", "room.wav"},
-        {false, "Hall._1A", "Room.WAV", "velmtim", "Hall._1A", "Room.tim"},
+        {false, "Hall._1A", "Room.WAV", "velmtim", "Hall._1A", "Room.TIM"},
+        {false, "Hall._1A", "ROOM.WAV", "velmwav", "Hall._1A", "ROOM.WAV"},  // via Mono's "tim" and back
         {true, "hall._1a", "a.tim", "wavtim", "", "a.tim"},
         {true, "hall.wav", "a.wav", "velmwav", "", "a.wav"},
         {true, "x.wav", "room.txt", "timwav", "x.wav", ""},
@@ -222,7 +223,7 @@ void TestBrenvik::modeOptions()
     s.click("MonoOpt");
     QVERIFY(!s.shown("TimRight") && !s.shown("CommRight"));
     QCOMPARE(s.title("Frame3D3"), QStringLiteral(".TIM file name"));
-    QCOMPARE(s.text("TimLeft"), QStringLiteral("Left.tim"));  // Mono adapts the left name
+    QCOMPARE(s.text("TimLeft"), QStringLiteral("Left.TIM"));  // Mono adapts the left name
     QCOMPARE(s.text("TimRight"), QStringLiteral("r.tim"));    // hidden, kept
     s.edit("TimLeft")->setText("Other.WAV");
     s.click("StereoOpt");

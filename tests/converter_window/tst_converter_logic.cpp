@@ -54,13 +54,15 @@ void TestConverterLogic::fieldRules()
     const struct { const char *text, *wanted, *other; bool ignoreCase; const char *expected; } adapt[] = {
         {"", "tim", "wav", true, ""},
         {"Room.WAV", "tim", "wav", true, "room.tim"},
-        {"Room.WAV", "tim", "wav", false, "Room.tim"},     // case-sensitive names keep their letters
+        {"Room.WAV", "tim", "wav", false, "Room.TIM"},     // a replaced ending keeps the letter case
+        {"Room.Wav", "tim", "wav", false, "Room.Tim"},
+        {"ROOM.tim", "wav", "tim", false, "ROOM.wav"},
         {"Room.TIM", "tim", "wav", true, "room.tim"},
         {"Room.TIM", "tim", "wav", false, "Room.TIM"},
         {"room.txt", "tim", "wav", true, ""},
         {"ab", "tim", "wav", true, ""},
         {"roomwav", "tim", "wav", true, "roomtim"},         // only the last three count
-        {"WAV", "tim", "wav", false, "tim"},
+        {"WAV", "tim", "wav", false, "TIM"},
         {"C:\\SÄLE\\RAUM.WAV", "wav", "tim", true, "c:\\säle\\raum.wav"},
         {"C:\\SÄLE\\RAUM.TIM", "wav", "tim", true, "c:\\säle\\raum.wav"},
     };
