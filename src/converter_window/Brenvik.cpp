@@ -2,6 +2,7 @@
 
 #include "ChannelDetection.h"
 #include "ClickLabel.h"
+#include "CommandButton.h"
 #include "CommandLineBuilder.h"
 #include "Design.h"
 #include "Equal.h"
@@ -56,24 +57,23 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, QRec
 }
 
 OptionButton *option(QWidget *parent, const char *name, const QString &caption,
-                     QRect geometry, bool tabStop)
+                     QRect geometry, int tabIndex, bool tabStop)
 {
     auto *button = new OptionButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
     button->setFont(designFont(7.8));
-    button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    button->setTabIndex(tabIndex, tabStop);
     return button;
 }
 
 QPushButton *command(QWidget *parent, const char *name, const QString &caption,
                      QRect geometry, qreal points, QColor colour = Qt::black)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto *button = new CommandButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
     button->setFont(designFont(points));
-    button->setAutoDefault(false);
     QPalette palette = button->palette();
     palette.setColor(QPalette::ButtonText, colour);
     button->setPalette(palette);
@@ -159,10 +159,10 @@ void Brenvik::createControls()
 
     Frame3D6 = frame(this, "Frame3D6", QStringLiteral("Sampling Frequency (kHz)"),
                      twipsRect(240, 1920, 3672, 552), small);
-    Opt44 = option(Frame3D6, "Opt44", QStringLiteral("44.1"), twipsRect(240, 300, 1035, 195), false);
-    Opt48 = option(Frame3D6, "Opt48", QStringLiteral("48"), twipsRect(1440, 300, 555, 195), false);
+    Opt44 = option(Frame3D6, "Opt44", QStringLiteral("44.1"), twipsRect(240, 300, 1035, 195), 22, false);
+    Opt48 = option(Frame3D6, "Opt48", QStringLiteral("48"), twipsRect(1440, 300, 555, 195), 34, false);
     OptBin = option(Frame3D6, "OptBin", QStringLiteral("Binaural 44.1"),
-                    twipsRect(2280, 300, 1275, 195), false);
+                    twipsRect(2280, 300, 1275, 195), 35, false);
 
     Frame3D7 = frame(this, "Frame3D7", QStringLiteral("Equalizer"),
                      twipsRect(3960, 1680, 1452, 792), small);
@@ -197,21 +197,21 @@ void Brenvik::createControls()
     Frame3D4 = frame(Frame3D1, "Frame3D4", QString(), twipsRect(180, 960, 2175, 555),
                      designFont(7.8, true));
     StereoOpt = option(Frame3D4, "StereoOpt", QStringLiteral("Stereo"),
-                       twipsRect(1080, 180, 972, 252), true);
-    MonoOpt = option(Frame3D4, "MonoOpt", QStringLiteral("Mono"), twipsRect(60, 180, 972, 252), false);
-    bktim = option(Frame3D1, "bktim", QStringLiteral("B&&K->TIM"), twipsRect(2160, 720, 1512, 192), false);
+                       twipsRect(1080, 180, 972, 252), 16, true);
+    MonoOpt = option(Frame3D4, "MonoOpt", QStringLiteral("Mono"), twipsRect(60, 180, 972, 252), 15, false);
+    bktim = option(Frame3D1, "bktim", QStringLiteral("B&&K->TIM"), twipsRect(2160, 720, 1512, 192), 28, false);
     velmwav = option(Frame3D1, "velmwav", QStringLiteral("Velmora->WAV"),
-                     twipsRect(2160, 240, 1695, 195), false);
+                     twipsRect(2160, 240, 1695, 195), 30, false);
     velmtim = option(Frame3D1, "velmtim", QStringLiteral("Velmora->TIM"),
-                     twipsRect(2160, 480, 1695, 195), false);
-    timwav = option(Frame3D1, "timwav", QStringLiteral("TIM->WAV"), twipsRect(3960, 480, 1335, 195), false);
-    wavtim = option(Frame3D1, "wavtim", QStringLiteral("WAV->TIM"), twipsRect(3960, 240, 1335, 195), true);
+                     twipsRect(2160, 480, 1695, 195), 29, false);
+    timwav = option(Frame3D1, "timwav", QStringLiteral("TIM->WAV"), twipsRect(3960, 480, 1335, 195), 27, false);
+    wavtim = option(Frame3D1, "wavtim", QStringLiteral("WAV->TIM"), twipsRect(3960, 240, 1335, 195), 26, true);
     Command3D1 = command(Frame3D1, "Command3D1", QStringLiteral(".WAV ---> .TIM"),
                          twipsRect(60, 300, 1932, 492), 9.6);
     Frame3D5 = frame(Frame3D1, "Frame3D5", QString(), twipsRect(2760, 960, 2475, 555), small);
-    IRmode = option(Frame3D5, "IRmode", QStringLiteral("I.R."), twipsRect(120, 120, 792, 372), true);
+    IRmode = option(Frame3D5, "IRmode", QStringLiteral("I.R."), twipsRect(120, 120, 792, 372), 18, true);
     Scopemode = option(Frame3D5, "Scopemode", QStringLiteral("Scope"),
-                       twipsRect(900, 120, 912, 372), false);
+                       twipsRect(900, 120, 912, 372), 19, false);
 
     Panel3D1 = panel(this, "Panel3D1",
                      QStringLiteral("  Conversion Between Velmora result files and .WAV or .TIM "

@@ -1,5 +1,6 @@
 #include "Equal.h"
 
+#include "CommandButton.h"
 #include "Design.h"
 #include "FilterFile.h"
 #include "Module1.h"
@@ -134,12 +135,12 @@ void Equal::createControls()
 {
     // Created back to front: a control made later lies in front of the
     // earlier ones where they overlap.
-    Command3D2 = new QPushButton(QStringLiteral("OK - save"), this);
+    Command3D2 = new CommandButton(QStringLiteral("OK - save"), this);
     Command3D2->setObjectName(QStringLiteral("Command3D2"));
     Command3D2->setGeometry(twipsRect(240, 5220, 1632, 372));
     setTextColor(Command3D2, QPalette::ButtonText, QColor(128, 0, 0));
 
-    Command3D1 = new QPushButton(QStringLiteral("Cancel - don't save"), this);
+    Command3D1 = new CommandButton(QStringLiteral("Cancel - don't save"), this);
     Command3D1->setObjectName(QStringLiteral("Command3D1"));
     Command3D1->setGeometry(twipsRect(2040, 5220, 2232, 372));
     setTextColor(Command3D1, QPalette::ButtonText, QColor(0, 0, 128));
@@ -160,7 +161,7 @@ void Equal::createControls()
     Textfiltname->setObjectName(QStringLiteral("Textfiltname"));
     Textfiltname->setGeometry(twipsRect(120, 300, 2772, 372));
 
-    Commbrowse = new QPushButton(QStringLiteral("Browse..."), Frame3D1);
+    Commbrowse = new CommandButton(QStringLiteral("Browse..."), Frame3D1);
     Commbrowse->setObjectName(QStringLiteral("Commbrowse"));
     Commbrowse->setGeometry(twipsRect(2880, 300, 1215, 372));
     setTextColor(Commbrowse, QPalette::ButtonText, Qt::black);
@@ -180,11 +181,6 @@ void Equal::createControls()
                        static_cast<QWidget *>(Commbrowse), static_cast<QWidget *>(Topp),
                        static_cast<QWidget *>(Bottom)})
         w->setFont(sansSerif());
-    // No button is the default: Enter typed into a box must not click one.
-    for (QPushButton *button : {Command3D2, Command3D1, Commbrowse}) {
-        button->setAutoDefault(false);
-        button->setDefault(false);
-    }
 
     for (int k = 0; k < BandCount; ++k) {
         const BandColumn &column = BandColumns[k];
@@ -372,15 +368,11 @@ void Equal::changeEvent(QEvent *event)
 
 void Equal::keyPressEvent(QKeyEvent *event)
 {
-    // Enter clicks the button that has the focus and nothing else: in a box
-    // it is that box's own key. The window has no cancel button for Escape.
+    // Enter belongs to the focused box or button, never to a default
+    // button, and the window has no cancel button for Escape.
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        event->accept();
-        if (auto *focused = qobject_cast<QPushButton *>(focusWidget()))
-            focused->click();
-        return;
     case Qt::Key_Escape:
         event->accept();
         return;

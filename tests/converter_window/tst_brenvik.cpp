@@ -62,6 +62,32 @@ struct Window
         QApplication::setActiveWindow(w.get());
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
+    // Space-separated steps: a key name is pressed on the focused control
+    // ("Backtab" is Shift+Tab), any other name is a mouse click on that control.
+    void act(const QString &steps) const
+    {
+        static const QHash<QString, Qt::Key> keys = {
+            {"Tab", Qt::Key_Tab}, {"Backtab", Qt::Key_Backtab}, {"Up", Qt::Key_Up},
+            {"Down", Qt::Key_Down}, {"Left", Qt::Key_Left}, {"Right", Qt::Key_Right},
+            {"Return", Qt::Key_Return}, {"Enter", Qt::Key_Enter}, {"Space", Qt::Key_Space}};
+        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
+            if (keys.contains(step))
+                QTest::keyClick(QApplication::focusWidget(), keys[step]);
+            else
+                click(step);
+        }
+    }
+    QString focused() const { return QApplication::focusWidget()->objectName(); }
+    // The selected options of all groups, by name.
+    QString selected() const
+    {
+        QStringList names;
+        for (const QRadioButton *option : w->findChildren<QRadioButton *>())
+            if (option->isChecked())
+                names << option->objectName();
+        names.sort();
+        return names.join(u' ');
+    }
 };
 
 } // namespace
@@ -237,18 +263,81 @@ void TestBrenvik::modeOptions()
 
 void TestBrenvik::focusOrderAndSelection()
 {
+    // Three Tab cycles from the title button; between them clicks and arrow keys that
+    // end in the starting mode. Whatever had the focus, each cycle is the designed one.
+    const QString front = "Command3D2 Command3D3 Wav CommWav ExpSPL TimLeft CommLeft ";
+    const struct { const char *keyword; QString cycle; const char *between; } rows[] = {
+        {"WAVTOTIM", front + "TimRight CommRight StereoOpt IRmode wavtim SSCommand1 Command3D1",
+         "MonoOpt Right Scopemode Left timwav Up"},
+        {"BKTOTIM", front + "TimRight CommRight StereoOpt IRmode wavtim SSCommand1 Command3D1",
+         "MonoOpt Left Scopemode Right"},
+        {"TIMTOWAV", "Command3D2 Command3D3 Wav CommWav TimLeft CommLeft TimRight CommRight StereoOpt "
+                     "wavtim SSCommand1 Command3D1", "MonoOpt StereoOpt velmtim Up"},
+        {"VELMTOTIM", front + "wavtim SSCommand1 Command3D1", "Opt48 Right velmwav Up"},
+        {"VELMTOWAV", front + "wavtim SSCommand1 Command3D1", "OptBin Left Left Right velmtim Down"},
+    };
+    for (const auto &r : rows) {
+        Window t(r.keyword);
+        t.showActive();
+        const QString modes = t.modes();
+        for (int round = 1; round <= 3; ++round) {
+            if (round > 1)
+                t.act(QString::fromLatin1(r.between));
+            ROW_COMPARE(r.keyword, t.modes(), modes);
+            t.get("Command3D1")->setFocus(Qt::OtherFocusReason);
+            QStringList visited;
+            for (qsizetype i = 0; i < r.cycle.count(u' ') + 1; ++i) {
+                t.act("Tab");
+                visited << t.focused();
+            }
+            ROW_COMPARE(QStringLiteral("%1, cycle %2").arg(r.keyword).arg(round), visited.join(u' '), r.cycle);
+        }
+    }
+
+    // Arrow keys select among the shown, enabled options of their own group only,
+    // running the handler a click runs, also from a designed Tab stop left unselected.
+    const struct { const char *keyword, *steps, *focus, *modes, *selected; } arrows[] = {
+        {"VELMTOWAV", "Backtab Backtab Left Left", "velmtim", "00010", "IRmode MonoOpt Opt44 velmtim"},
+        {"WAVTOTIM", "Backtab Backtab Down Down", "velmtim", "00010", "IRmode MonoOpt Opt44 velmtim"},
+        {"BKTOTIM", "Backtab Backtab Up", "velmwav", "00001", "IRmode MonoOpt Opt44 velmwav"},
+        {"WAVTOTIM", "Backtab Backtab Backtab Right Right Right", "Scopemode", "01000", "Opt44 Scopemode StereoOpt wavtim"},
+        {"TIMTOWAV", "MonoOpt Up", "StereoOpt", "10000", "IRmode Opt44 StereoOpt timwav"},
+        {"VELMTOTIM", "Opt44 Right Right", "Opt44", "00010", "IRmode MonoOpt Opt44 velmtim"},
+    };
+    for (const auto &r : arrows) {
+        Window t(r.keyword);
+        t.showActive();
+        t.act(QString::fromLatin1(r.steps));
+        const QString row = QStringLiteral("%1: %2").arg(r.keyword, r.steps);
+        ROW_COMPARE(row, t.focused() + " " + t.modes() + " " + t.selected(),
+                    QStringLiteral("%1 %2 %3").arg(r.focus, r.modes, r.selected));
+        ROW_COMPARE(row, t.shown("TimRight"), t.checked("StereoOpt"));
+    }
+
+    // Enter and Space press the focused button; Enter in a box presses none.
+    const struct { const char *keyword, *focus, *key, *after; } buttons[] = {
+        {"VELMTOWAV", "Command3D1", "Return", "00010 0 0 0"},
+        {"WAVTOTIM", "Command3D2", "Enter", "01000 1 0 0"},
+        {"WAVTOTIM", "Command3D3", "Return", "01000 1 0 0"},
+        {"WAVTOTIM", "SSCommand1", "Return", "01000 0 1 0"},
+        {"WAVTOTIM", "CommWav", "Return", "01000 0 0 1"},
+        {"WAVTOTIM", "CommLeft", "Space", "01000 0 0 1"},
+        {"WAVTOTIM", "ExpSPL", "Return", "01000 0 0 0"},
+    };
+    for (const auto &r : buttons) {
+        Window t(r.keyword);
+        t.showActive();
+        t.get(r.focus)->setFocus(Qt::TabFocusReason);
+        t.act(QString::fromLatin1(r.key));
+        ROW_COMPARE(QStringLiteral("%1 %2").arg(r.focus, r.key),
+                    QStringLiteral("%1 %2 %3 %4").arg(t.modes()).arg(t.platform.messages.size())
+                        .arg(t.platform.starts.size()).arg(t.platform.dialogs.size()),
+                    QString::fromLatin1(r.after));
+    }
+
+    // A mouse click selects the whole text and does not undo it at once.
     Window t("WAVTOTIM");
     t.showActive();
-    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Command3D1"));
-    QStringList visited;
-    for (int i = 0; i < 14; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        visited << QApplication::focusWidget()->objectName();
-    }
-    QCOMPARE(visited, QStringList({"Command3D2", "Command3D3", "Wav", "CommWav", "ExpSPL",
-                                   "TimLeft", "CommLeft", "TimRight", "CommRight", "StereoOpt",
-                                   "IRmode", "wavtim", "SSCommand1", "Command3D1"}));
-    // A mouse click selects the whole text and does not undo it at once.
     QLineEdit *spl = t.edit("ExpSPL");
     QTest::mouseClick(spl, Qt::LeftButton, {}, QPoint(3, spl->height() / 2));
     QTRY_COMPARE(spl->selectedText(), QStringLiteral("100.0"));

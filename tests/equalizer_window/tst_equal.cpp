@@ -63,12 +63,14 @@ QList<QPointF> polyline(QWidget *w)
 }
 
 // Drives the window as a user does. "Name=text" clicks into a box (which selects its text,
-// so typing replaces it), types and presses Enter; "Name~text" leaves with Tab instead;
-// "VScroll1(k)=up" clicks a slider's top arrow, "=to p" sets it from code; "Name" clicks a button.
+// so typing replaces it), types and presses Enter; "Name~text" leaves with Tab instead,
+// "Name>text" not at all; "VScroll1(k)=up" clicks a slider's top arrow, "=to p" sets it
+// from code; "Name+Return" (or Enter, Space) gives a button the focus and presses that
+// key; "Name" clicks a button or the plot.
 void act(QWidget *w, const QStringList &steps)
 {
     for (const QString &step : steps) {
-        const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=~]")));
+        const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=~>+]")));
         QWidget *target = child<QWidget>(w, step.left(at));
         QVERIFY2(target, qPrintable(step));
         const QString how = step.mid(at + 1);
@@ -85,7 +87,11 @@ void act(QWidget *w, const QStringList &steps)
             else
                 QTest::mouseClick(edit, Qt::LeftButton);
             QTest::keyClicks(edit, how);
-            QTest::keyClick(edit, step[at] == u'=' ? Qt::Key_Return : Qt::Key_Tab);
+            if (step[at] != u'>')
+                QTest::keyClick(edit, step[at] == u'=' ? Qt::Key_Return : Qt::Key_Tab);
+        } else if (at >= 0 && step[at] == u'+') {
+            target->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(target, how == "Space" ? Qt::Key_Space : how == "Enter" ? Qt::Key_Enter : Qt::Key_Return);
         } else {
             QTest::mouseClick(target, Qt::LeftButton);
         }
@@ -358,7 +364,7 @@ private slots:
         QTest::newRow("flat") << Opening{"", {}, ""};
         QTest::newRow("file gone: flat, name kept") << Opening{"$D/gone.DAT", {}, "$D/gone.DAT"};
         QTest::newRow("close box keeps a typed name") << Opening{"", {"Textfiltname~$D/typed.DAT"}, "$D/typed.DAT"};
-        QTest::newRow("cancel after browse") << Opening{"", {"Commbrowse", "Command3D1"}, ""};
+        QTest::newRow("cancel after browse, by keys") << Opening{"", {"Commbrowse+Space", "Command3D1+Enter"}, ""};
         QTest::newRow("save, then reopen") << Opening{"", {"Topp=20", "Bottom=-20", "Text1(2)=7.3", "Text1(8)=-12.5", "Command3D2"}, "$D/loaded.DAT"};
     }
     void opening()

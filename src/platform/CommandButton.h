@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QPushButton>
+
+/// A push button that Enter presses as well as Space, when it has the focus.
+/// It is never a default button: Enter typed into a text box stays that
+/// box's own key.
+class CommandButton : public QPushButton
+{
+    Q_OBJECT
+
+public:
+    explicit CommandButton(const QString &caption, QWidget *parent = nullptr);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};
