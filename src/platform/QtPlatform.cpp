@@ -7,9 +7,69 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+
+namespace {
+
+bool hasWildcard(QStringView name)
+{
+    return name.contains(u'*') || name.contains(u'?');
+}
+
+// A name holding a wildcard is no choice but a pattern: the dialog lists the
+// files it matches and stays open, as the dialogs of the designed platform do.
+class FileDialog : public QFileDialog
+{
+public:
+    using QFileDialog::QFileDialog;
+
+    // Shows the folder of `typed` (when it exists), filtered by its last part.
+    void filterBy(const QString &typed)
+    {
+        const QFileInfo info(typed);
+        if (!hasWildcard(info.path()) && info.dir().exists())
+            setDirectory(info.path());
+        const QString pattern = info.fileName();
+        if (!hasWildcard(pattern))
+            return;
+        QStringList filters = nameFilters();
+        if (!filters.contains(pattern)) {
+            filters << pattern;
+            setNameFilters(filters);
+        }
+        selectNameFilter(pattern);
+        if (QLineEdit *nameBox = this->nameBox()) {
+            nameBox->setText(pattern);
+            nameBox->selectAll();
+        } else {
+            selectFile(pattern);
+        }
+    }
+
+    void accept() override
+    {
+        // A native dialog has closed already when it reports its choice;
+        // showFileDialog opens it again. Qt's own dialog can stay open.
+        const QStringList files = selectedFiles();
+        if (nameBox() && !files.isEmpty() && hasWildcard(files.constFirst())) {
+            filterBy(files.constFirst());
+            return;
+        }
+        QFileDialog::accept();
+    }
+
+private:
+    QLineEdit *nameBox() const
+    {
+        auto *box = findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        return box && box->isVisible() ? box : nullptr;
+    }
+};
+
+} // namespace
 
 QtPlatform::QtPlatform(QString argumentText)
     : m_argumentText(std::move(argumentText))
@@ -84,24 +144,29 @@ bool QtPlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *paren
                         : description + QStringLiteral(" (") + pattern + u')');
     }
 
-    QFileDialog box(parent);
-    box.setAcceptMode(action == CommonDialog::SaveDialog ? QFileDialog::AcceptSave
-                                                         : QFileDialog::AcceptOpen);
-    // No overwrite question and no existence check, as the program asks for none.
-    box.setFileMode(QFileDialog::AnyFile);
-    box.setOption(QFileDialog::DontConfirmOverwrite, true);
-    box.setNameFilters(filters);
-    if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
-        box.selectNameFilter(filters[dialog.FilterIndex - 1]);
-    QString folder = dialog.InitDir.isEmpty() ? m_lastDialogFolder : dialog.InitDir;
-    if (!folder.isEmpty())
-        box.setDirectory(QDir::fromNativeSeparators(folder));
-    if (!dialog.FileName.isEmpty())
-        box.selectFile(dialog.FileName);
+    QString chosen;
+    do {
+        FileDialog box(parent);
+        box.setAcceptMode(action == CommonDialog::SaveDialog ? QFileDialog::AcceptSave
+                                                             : QFileDialog::AcceptOpen);
+        // No overwrite question and no existence check, as the program asks for none.
+        box.setFileMode(QFileDialog::AnyFile);
+        box.setOption(QFileDialog::DontConfirmOverwrite, true);
+        box.setNameFilters(filters);
+        if (dialog.FilterIndex >= 1 && dialog.FilterIndex <= filters.size())
+            box.selectNameFilter(filters[dialog.FilterIndex - 1]);
+        QString folder = dialog.InitDir.isEmpty() ? m_lastDialogFolder : dialog.InitDir;
+        if (!folder.isEmpty())
+            box.setDirectory(QDir::fromNativeSeparators(folder));
+        if (chosen.isEmpty() && !dialog.FileName.isEmpty())
+            box.selectFile(dialog.FileName);
+        else if (!chosen.isEmpty())
+            box.filterBy(chosen);  // a native dialog returned a pattern
 
-    if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
-        return false;
-    const QString chosen = box.selectedFiles().constFirst();
+        if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
+            return false;
+        chosen = box.selectedFiles().constFirst();
+    } while (hasWildcard(chosen));
     m_lastDialogFolder = QDir::toNativeSeparators(QFileInfo(chosen).absolutePath());
     dialog.FileName = QDir::toNativeSeparators(chosen);
     return true;

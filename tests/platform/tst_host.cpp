@@ -63,6 +63,7 @@ private slots:
     void starts();
     void messageBox();
     void fileDialogs();
+    void fileDialogPatterns();
 };
 
 void TestHost::starts()
@@ -195,6 +196,66 @@ void TestHost::fileDialogs()
     whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
     QVERIFY(!platform.showFileDialog(d, CommonDialog::OpenDialog, nullptr));
     QCOMPARE(d.FileName, QStringLiteral("keep"));
+}
+
+void TestHost::fileDialogPatterns()
+{
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    for (const char *name : {"hall.wav", "ROOM.WAV", "take._01", "a.DTI", "old.DAT", "notes.txt", "sub/deep.wav"})
+        QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
+    const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV", tim = "MLSSA Imp.Resp. File (*.TIM)|*.TIM";
+    // The presets of the program's dialogs, and patterns typed over them. Enter in Qt's own dialog
+    // filters its list; a dialog that returns the pattern (as a native one does) opens again.
+    const struct { QString filter, preset; int action; const char *typed; bool returns; const char *folder, *listed; } rows[] = {
+        {wav, "*.WAV", CommonDialog::OpenDialog, "", false, "", "ROOM.WAV hall.wav sub"},
+        {tim, "*.TIM", CommonDialog::SaveDialog, "", false, "", "sub"},
+        {"Velmora files (*._*)|*._*", "*._*", CommonDialog::OpenDialog, "", false, "", "sub take._01"},
+        {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI", CommonDialog::OpenDialog, "", true, "", "a.DTI sub"},
+        {"Filter File (*.DAT)|*.DAT", "*.DAT", CommonDialog::SaveDialog, "", true, "", "old.DAT sub"},
+        {wav, "*.WAV", CommonDialog::SaveDialog, "h?ll.*", false, "", "hall.wav sub"},
+        {wav, "*.WAV", CommonDialog::OpenDialog, "sub/*.wav", true, "/sub", "deep.wav"},
+    };
+    for (const auto &r : rows) {
+        const QString row = r.preset + " " + r.typed;
+        CommonDialog d{.Filter = r.filter, .FileName = r.preset, .InitDir = dir.path()};
+        const QString pattern = r.typed[0] ? QFileInfo(r.typed).fileName() : r.preset;
+        QStringList shown;
+        // The dialog now showing the pattern: what it lists; then a plain name is chosen.
+        const auto choose = [&](QFileDialog *box) {
+            auto *view = box->findChild<QListView *>("listView");
+            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+            const auto listed = [view] {
+                QStringList names;
+                for (int i = 0; view && view->model() && i < view->model()->rowCount(view->rootIndex()); ++i)
+                    names << view->model()->index(i, 0, view->rootIndex()).data().toString();
+                names.sort();
+                return names.join(u' ');
+            };
+            // The folder's rows arrive from a thread.
+            (void)QTest::qWaitFor([&] { return listed() == QLatin1String(r.listed); }, 5000);
+            shown << box->selectedNameFilter() << name->text() << box->directory().path() << listed();
+            name->setText("take");
+            QTest::keyClick(name, Qt::Key_Return);
+        };
+        whenShown<QFileDialog>([&](QFileDialog *box) {
+            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+            if (r.typed[0])
+                name->setText(QString::fromLatin1(r.typed));
+            if (r.returns) {
+                whenShown<QFileDialog>(choose);
+                box->QDialog::accept();
+            } else {
+                QTest::keyClick(name, Qt::Key_Return);
+                QTRY_VERIFY(box->isVisible());
+                choose(box);
+            }
+        });
+        ROW_COMPARE(row, QtPlatform().showFileDialog(d, r.action, nullptr), true);
+        const QString folder = dir.path() + QLatin1String(r.folder);
+        ROW_COMPARE(row, shown, QStringList({pattern, pattern, folder, QString::fromLatin1(r.listed)}));
+        ROW_COMPARE(row, d.FileName, folder + "/take");
+    }
 }
 
 QTEST_MAIN(TestHost)
