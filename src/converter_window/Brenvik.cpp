@@ -130,6 +130,13 @@ ClickLabel *label(QWidget *parent, const char *name, const QString &caption, QRe
     return text;
 }
 
+// Puts the children made first in front, as the design lists them.
+void stackAsListed(QWidget *container)
+{
+    for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+        child->lower();
+}
+
 } // namespace
 
 Brenvik::Brenvik(Platform &platform, QWidget *parent)
@@ -142,6 +149,9 @@ Brenvik::Brenvik(Platform &platform, QWidget *parent)
     setWindowTitle(QStringLiteral("Brenvik 2.5"));
     setWindowIcon(designIcon());
     setFont(designFont(7.8, true));
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, activeBorderColor());
+    setPalette(palette);
     setGeometry(twipsRect(1020, 1488, 5580, 5664));
     setFixedSize(twips(5580), twips(5664));
     createControls();
@@ -224,12 +234,12 @@ void Brenvik::createControls()
     SSCommand1 = command(this, "SSCommand1", QStringLiteral("Help"),
                          twipsRect(3840, 5040, 1632, 492), 9.6, QColor(0, 192, 0));
 
-    // Stacking: the design lists the front-most control first.
-    // Stacking: the design lists the front-most control first.
-    const QList<QWidget *> backToFront = {SSCommand1, Command3D2, Command3D3, Panel3D1, Frame3D1,
-                                          Frame3D2,   Frame3D3,   Frame3D7,   Frame3D6};
-    for (QWidget *w : backToFront)
-        w->raise();
+    // The design lists the front-most control of each container first.
+    for (QWidget *container : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame3D1),
+                               static_cast<QWidget *>(Frame3D2), static_cast<QWidget *>(Frame3D3),
+                               static_cast<QWidget *>(Frame3D4), static_cast<QWidget *>(Frame3D5),
+                               static_cast<QWidget *>(Frame3D6), static_cast<QWidget *>(Frame3D7)})
+        stackAsListed(container);
 
     Opt44->setChecked(true);
     StereoOpt->setChecked(true);

@@ -77,14 +77,16 @@ constexpr LineDef TickLines[] = {
     {"Line17", 3780, 60, 3780, 1}, {"Line3", 3960, 60, 3840, 3},
 };
 
-QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &def)
+// A line of the design, cut to `visible` of its container.
+QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &def, QRect visible)
 {
     auto *line = new QWidget(container);
     line->setObjectName(QString::fromLatin1(def.name));
     line->setAutoFillBackground(true);
     setTextColor(line, QPalette::Window, Qt::black);
-    line->setGeometry(origin.x() + twips(def.x1), origin.y() + twips(def.y) - def.width / 2,
-                      twips(def.x2) - twips(def.x1), def.width);
+    line->setGeometry(QRect(origin.x() + twips(def.x1), origin.y() + twips(def.y) - def.width / 2,
+                            twips(def.x2) - twips(def.x1), def.width)
+                      & visible);
     line->setAttribute(Qt::WA_TransparentForMouseEvents);
     line->lower();
     return line;
@@ -120,6 +122,9 @@ Equal::Equal(Platform &platform, QWidget *converterWindow)
                    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(4488), twips(5676));
     setWindowIcon(equalizerIcon());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, activeBorderColor());
+    setPalette(palette);
     QFont windowFont = sansSerif();
     windowFont.setBold(true);
     setFont(windowFont);
@@ -150,7 +155,9 @@ void Equal::createControls()
     Picture1->setGeometry(twipsRect(120, 710, 3612, 3612));
     Picture1->setAutoFillBackground(true);
     setTextColor(Picture1, QPalette::Window, QColor(255, 255, 0));
-    Picture1->setFocusPolicy(Qt::TabFocus);
+    // A click into the plot takes the focus, so a range box left that way
+    // applies its value.
+    Picture1->setFocusPolicy(Qt::StrongFocus);
 
     Frame3D1 = new QGroupBox(QStringLiteral("Filter File Name"), this);
     Frame3D1->setObjectName(QStringLiteral("Frame3D1"));
@@ -224,11 +231,14 @@ void Equal::createControls()
 
 void Equal::createLines()
 {
-    const QPoint plotOrigin = Picture1->contentsRect().topLeft();
+    // Each tick lies 720 twips below its grid line's y: the plot's y starts
+    // there, not below the plot's border, so grid, ticks and curve are level.
+    const QPoint plotOrigin(Picture1->contentsRect().left(), twips(720) - Picture1->y());
+    Picture1->setPlotOrigin(plotOrigin);
     for (const LineDef &def : GridLines)
-        makeLine(Picture1, plotOrigin, def);
+        makeLine(Picture1, plotOrigin, def, Picture1->contentsRect());
     for (const LineDef &def : TickLines)
-        makeLine(this, QPoint(0, 0), def);
+        makeLine(this, QPoint(0, 0), def, rect());
 }
 
 void Equal::setTabOrderChain()

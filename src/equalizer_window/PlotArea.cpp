@@ -16,13 +16,24 @@ PlotArea::PlotArea(QWidget *parent)
     setLineWidth(2);
 }
 
+void PlotArea::setPlotOrigin(QPoint origin)
+{
+    m_origin = origin;
+    update();
+}
+
+QPoint PlotArea::plotOrigin() const
+{
+    return m_origin.value_or(contentsRect().topLeft());
+}
+
 QRect PlotArea::pixelRect(const Segment &segment) const
 {
-    const QPointF origin = contentsRect().topLeft();
+    const QPointF origin = plotOrigin();
     const QRectF line = QRectF(segment.from * PixelsPerTwip, segment.to * PixelsPerTwip)
                             .normalized()
                             .translated(origin);
-    const double margin = segment.width / 2.0 + 2.0;  // round caps and antialiasing
+    const double margin = segment.width / 2.0 + 2.0;  // round caps
     return line.adjusted(-margin, -margin, margin, margin).toAlignedRect();
 }
 
@@ -53,10 +64,10 @@ void PlotArea::paintEvent(QPaintEvent *event)
     if (m_segments.isEmpty())
         return;
     QPainter painter(this);
-    const QRect inner = contentsRect();
-    painter.setClipRect(inner);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.translate(inner.topLeft());
+    painter.setClipRect(contentsRect());
+    // A crisp line of whole pixels, as the drawing surface of the design has.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.translate(plotOrigin());
     for (const Segment &segment : m_segments) {
         painter.setPen(QPen(segment.color, segment.width, Qt::SolidLine, Qt::RoundCap,
                             Qt::RoundJoin));

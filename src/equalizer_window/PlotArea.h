@@ -5,9 +5,13 @@
 #include <QList>
 #include <QPointF>
 
+#include <optional>
+
 /// The bordered drawing area `Picture1` of the equalizer. It keeps the lines
-/// drawn into it, in twips of its inner area, and paints them again whenever
-/// it is exposed, so the drawing survives being covered.
+/// drawn into it, in twips from its plot origin, and paints them again
+/// whenever it is exposed, so the drawing survives being covered. The lines
+/// are drawn without anti-aliasing, crisp at their full width, and only
+/// inside the border.
 class PlotArea : public QFrame
 {
     Q_OBJECT
@@ -15,7 +19,7 @@ class PlotArea : public QFrame
 public:
     struct Segment
     {
-        QPointF from;  ///< twips from the inner top-left corner
+        QPointF from;  ///< twips from the plot origin
         QPointF to;
         QColor color;
         int width;     ///< pixels
@@ -31,6 +35,11 @@ public:
     void setSegments(const QList<Segment> &segments);
     const QList<Segment> &segments() const { return m_segments; }
 
+    /// Where twip (0, 0) lies, in the area's own pixels; the inner top-left
+    /// corner unless set.
+    void setPlotOrigin(QPoint origin);
+    QPoint plotOrigin() const;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
 
@@ -38,4 +47,5 @@ private:
     QRect pixelRect(const Segment &segment) const;
 
     QList<Segment> m_segments;
+    std::optional<QPoint> m_origin;
 };

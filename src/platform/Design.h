@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QColor>
 #include <QFont>
 #include <QRect>
 #include <QStringList>
@@ -35,3 +36,8 @@ inline QFont designFont(qreal pointSize, bool bold = false,
     font.setBold(bold);
     return font;
 }
+
+/// The system's active-border colour, the designed background of both
+/// windows: the host's value where it has one, else its classic default
+/// RGB(192, 192, 192).
+QColor activeBorderColor();

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -244,6 +245,29 @@ private slots:
         for (int i = 0; i < order.size(); ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
             visited << QApplication::focusWidget()->objectName();
         QCOMPARE(visited, order);
+
+        // Each grid line lies level with its tick on the window, inside the plot's border.
+        auto *plot = child<PlotArea>(w.get(), "Picture1");
+        QList<QRect> grid, ticks;
+        for (QWidget *line : plot->findChildren<QWidget *>(QRegularExpression("^Line"))) {
+            QVERIFY2(plot->contentsRect().contains(line->geometry()), qPrintable(line->objectName()));
+            grid << QRect(line->mapTo(w.get(), QPoint()), line->size());
+        }
+        for (QWidget *line : w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
+            ticks << line->geometry();
+        for (QList<QRect> *lines : {&grid, &ticks})
+            std::sort(lines->begin(), lines->end(), [](QRect a, QRect b) { return a.y() < b.y(); });
+        QCOMPARE(grid.size(), ticks.size());
+        for (qsizetype i = 0; i < grid.size(); ++i)
+            QCOMPARE(QPair(grid[i].y(), grid[i].height()), QPair(ticks[i].y(), ticks[i].height()));
+
+        // The flat curve, 5 crisp pixels, shows one pure red row above and below the middle line.
+        const QRect middle = child<QWidget>(plot, "Line29")->geometry();
+        const QImage image = plot->grab().toImage();
+        QStringList column;
+        for (int y = middle.top() - 2; y <= middle.bottom() + 2; ++y)
+            column << image.pixelColor(plot->width() / 2, y).name();
+        QCOMPARE(column.join(u' '), "#ffff00 #d70000 #000000 #000000 #000000 #d70000 #ffff00");
     }
 
     void edit_data()
@@ -263,6 +287,7 @@ private slots:
         QTest::newRow("top not below a gain of 6") << Edit{{"Text1(0)=6", "Topp=-20"}, "+6.0 -50.0", 0, 10000, "+6.0", 6, 7857};
         QTest::newRow("top 10: no grid point at 0") << Edit{{"Topp=10"}, "+10.0 -50.0", 9, 6667, "+0.0", 0.001, 6667};
         QTest::newRow("top applied on leaving") << Edit{{"Topp~20"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
+        QTest::newRow("top left by a click on the plot") << Edit{{"Topp>20", "Picture1"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
         QTest::newRow("empty range refused") << Edit{{"Topp=0", "Bottom=0"}, "+0.0 -50.0", 9, 10000, "+0.0", 0, 10000};
     }
     void edit()
