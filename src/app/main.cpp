@@ -37,7 +37,16 @@ int main(int argc, char *argv[])
                              "is set); start it from a desktop session.\n");
         return 2;
     }
+    // Native Wayland lets no program place its windows, and the equalizer
+    // stands beside the converter window: where X11 (XWayland) is there too,
+    // use it, unless the user chose a platform.
+    const bool preferX11 = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
+                           && !qEnvironmentVariableIsEmpty("DISPLAY");
+    if (preferX11)
+        qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     QApplication app(argc, argv);
+    if (preferX11)
+        qunsetenv("QT_QPA_PLATFORM");  // the programs Brenvik starts choose their own
 
     // The keyword is the whole argument text.
     QStringList arguments = QCoreApplication::arguments();

@@ -16,6 +16,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -322,8 +323,13 @@ void Equal::Form_Load()
 void Equal::Form_Activate()
 {
     if (m_converterWindow) {
+        // By the outer edges. Before the window is mapped its frame is not
+        // known yet: the window system is asked to put the frame there.
         const QRect frame = m_converterWindow->frameGeometry();
-        move(frame.x() + frame.width(), frame.y());
+        const QPoint place(frame.x() + frame.width(), frame.y());
+        move(place);
+        if (QWindow *handle = windowHandle())
+            handle->setFramePosition(place);
     }
     m_platform.beep();
     DrawResponse();
