@@ -274,9 +274,14 @@ void Brenvik::connectSignals()
 
 void Brenvik::setTabOrder()
 {
-    const QList<QWidget *> order = {Command3D1, Command3D2, Command3D3, Wav,       CommWav,
-                                    ExpSPL,     TimLeft,    CommLeft,   TimRight,  CommRight,
-                                    StereoOpt,  IRmode,     wavtim,     SSCommand1};
+    // Every control that takes the focus, in Tab-index order: Tab passes over
+    // the options that are no Tab stop, but from one of them, focused by a
+    // click or an arrow key, it goes on to the next Tab index.
+    const QList<QWidget *> order = {Command3D1, Command3D2, Command3D3, Wav,     CommWav,
+                                    ExpSPL,     TimLeft,    CommLeft,   TimRight, CommRight,
+                                    MonoOpt,    StereoOpt,  IRmode,     Scopemode, Opt44,
+                                    wavtim,     timwav,     bktim,      velmtim,  velmwav,
+                                    SSCommand1, Opt48,      OptBin};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

@@ -302,7 +302,9 @@ void TestBrenvik::focusOrderAndSelection()
         {"BKTOTIM", "Backtab Backtab Up", "velmwav", "00001", "IRmode MonoOpt Opt44 velmwav"},
         {"WAVTOTIM", "Backtab Backtab Backtab Right Right Right", "Scopemode", "01000", "Opt44 Scopemode StereoOpt wavtim"},
         {"TIMTOWAV", "MonoOpt Up", "StereoOpt", "10000", "IRmode Opt44 StereoOpt timwav"},
-        {"VELMTOTIM", "Opt44 Right Right", "Opt44", "00010", "IRmode MonoOpt Opt44 velmtim"},
+        {"VELMTOTIM", "Opt44 Right Right Tab", "wavtim", "00010", "IRmode MonoOpt Opt44 velmtim"},
+        // Tab from an option that is no Tab stop goes on to the next Tab index.
+        {"WAVTOTIM", "Backtab Backtab Backtab Backtab Right Tab Tab", "IRmode", "01000", "IRmode MonoOpt Opt44 wavtim"},
     };
     for (const auto &r : arrows) {
         Window t(r.keyword);
