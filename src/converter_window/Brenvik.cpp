@@ -10,6 +10,7 @@
 #include "OptionButton.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -129,6 +130,57 @@ ClickLabel *label(QWidget *parent, const char *name, const QString &caption, QRe
     }
     return text;
 }
+
+// Keeps the user's input away from the converter window while the equalizer
+// is loaded. Its loading and its activation let pending events run before
+// Qt's modality holds, and a click queued there must run no handler of this
+// window: a second click on the octave-filter box would replace the
+// equalizer while it loads. Disabling the window is no way, as the equalizer,
+// its child, would be disabled with it.
+class InputBlock : public QObject
+{
+public:
+    explicit InputBlock(QWidget *window)
+        : m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!watched->isWidgetType() || static_cast<QWidget *>(watched)->window() != m_window)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::Close:
+            // The close box, as the modal equalizer would refuse it; the
+            // program's own closing still unloads both windows.
+            if (!event->spontaneous())
+                return false;
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget *m_window;
+};
 
 } // namespace
 
@@ -636,10 +688,13 @@ void Brenvik::CommWav_Click()
 
 void Brenvik::Label2_Click()
 {
+    if (m_equal)  // the equalizer exists once
+        return;
     if (!Label2->text().isEmpty()) {
         Label2->setText(QString());
         return;
     }
+    const InputBlock block(this);
     m_equal = std::make_unique<Equal>(m_platform, this);
     m_equal->Form_Load();
     m_platform.showModal(*m_equal);

@@ -462,6 +462,14 @@ void TestBrenvik::forcePinkSwitch()
     t.click("wavtim");
     t.click("velmwav");  // the state survives other modes
     QCOMPARE(t.get<QLabel>("Label3")->text(), QStringLiteral("\u221A"));
+
+    // A double-click through the window system is one click.
+    t.click("Label3");
+    t.showActive();
+    QWidget *text = t.get("Label4");
+    QTest::mouseDClick(t.w->windowHandle(), Qt::LeftButton, {}, text->mapTo(t.w.get(), text->rect().center()));
+    QCOMPARE(t.get<QLabel>("Label3")->text(), QStringLiteral("\u221A"));
+    QCOMPARE(t.platform.messages.size(), 3);
 }
 
 QTEST_MAIN(TestBrenvik)

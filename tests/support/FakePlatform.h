@@ -27,7 +27,7 @@ public:
     void showModal(QDialog &dialog) override;
     NumberSymbols numberSymbols() const override { return symbols; }
     void beep() override { ++beeps; }
-    void processPendingEvents() override { ++pendingEventRuns; }
+    void processPendingEvents() override;
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
@@ -44,6 +44,8 @@ public:
     bool realStart = false;
     /// Returned by startProgram() when not starting for real.
     QString startError;
+    /// When set, processPendingEvents() really delivers the queued events.
+    bool deliverPendingEvents = false;
 
     // Scripted answers, taken in order. An unscripted message box answers
     // its default (first) button; an unscripted file dialog is cancelled.
