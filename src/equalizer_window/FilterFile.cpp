@@ -54,10 +54,10 @@ QString checkFilterBands(const FilterBands &bands)
             return QStringLiteral("the frequency of band %1 is not a finite number").arg(k + 1);
         if (!std::isfinite(bands.gain[k]))
             return QStringLiteral("the gain of band %1 is not a finite number").arg(k + 1);
-        if (std::fabs(bands.gain[k]) > MaxFilterGain)
+        if (!gainWithinLimit(bands.gain[k]))
             return QStringLiteral("the gain of band %1 (%2 dB) lies beyond the limit of 1e30 dB")
                 .arg(k + 1)
-                .arg(bands.gain[k], 0, 'g', 6);
+                .arg(bands.gain[k], 0, 'g', 17);
     }
     return QString();
 }
@@ -102,7 +102,7 @@ FilterReadResult readFilterBands(QIODevice &device)
         if (count % 2 == 0) {
             result.bands.frequency[count / 2] = scan.value;
         } else {
-            if (std::fabs(scan.value) > MaxFilterGain) {
+            if (!gainWithinLimit(scan.value)) {
                 result.error = QStringLiteral("%1 is %2, beyond the limit of 1e30 dB")
                                    .arg(fieldName(count), quoteField(field));
                 return false;
