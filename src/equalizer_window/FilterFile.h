@@ -73,10 +73,18 @@ struct FilterReadResult
 /// is ignored.
 FilterReadResult readFilterBands(QIODevice &device);
 
-/// Opens `fileName` and reads it with readFilterBands().
+/// Opens `fileName` and reads it with readFilterBands(). Only an ordinary
+/// file (or a symbolic link to one) is read; a pipe, a device or a socket is
+/// refused without blocking (see openRegularFile()).
 FilterReadResult loadFilterFile(const QString &fileName);
 
 /// Writes filterFileText(bands) to `fileName` through a temporary file in
-/// the same folder that replaces the target only when it is complete.
-/// Returns "" on success, otherwise what went wrong (without the file name).
+/// the same folder that replaces the target only when the whole content is
+/// on the disk; a symbolic link keeps pointing to the updated file. An
+/// existing folder, pipe, device or socket is refused, and so is a name
+/// holding a NUL character. Where no temporary file can be made beside an
+/// existing file that may be written (a folder the user may not write), the
+/// file is written in place, its new size reserved first so that a full
+/// disk leaves the old content untouched. Returns "" on success, otherwise
+/// what went wrong (without the file name).
 QString saveFilterFile(const QString &fileName, const FilterBands &bands);

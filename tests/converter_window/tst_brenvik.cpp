@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 
 // The window under test with its fake host, its controls found by name.
@@ -420,12 +422,13 @@ void TestBrenvik::channelDetection()
     bkStereo[1605] = 7;
     QByteArray bkOneZero = bkStereo;
     bkOneZero[1605] = 0;
-    const QByteArray missing = "<missing>", folder = "<dir>";
+    const QByteArray missing = "<missing>", folder = "<dir>", pipe = "<pipe>";  // a pipe is never waited for
     const struct { const char *row, *keyword; QByteArray content; bool stereo; } rows[] = {
         {"wav mono", "WAVTOTIM", wavMono, false}, {"wav stereo", "WAVTOTIM", wavStereo, true},
         {"wav 257 channels", "WAVTOTIM", wav257, true}, {"wav 21 bytes", "WAVTOTIM", QByteArray(21, '\1'), true},
         {"wav missing", "WAVTOTIM", missing, true},
-        {"wav folder", "WAVTOTIM", folder, true}, {"bk stereo", "BKTOTIM", bkStereo, true},
+        {"wav folder", "WAVTOTIM", folder, true}, {"wav pipe", "WAVTOTIM", pipe, true},
+        {"bk pipe", "BKTOTIM", pipe, false}, {"bk stereo", "BKTOTIM", bkStereo, true},
         {"bk one zero", "BKTOTIM", bkOneZero, false}, {"bk short", "BKTOTIM", QByteArray(1605, '\1'), false},
     };
     for (const auto &r : rows) {
@@ -433,6 +436,8 @@ void TestBrenvik::channelDetection()
         const QString name = dir.filePath(QStringLiteral("Take One.wav"));
         if (r.content == folder) {
             QDir().mkdir(name);
+        } else if (r.content == pipe) {
+            QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
         } else if (r.content != missing) {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(r.content) == r.content.size());

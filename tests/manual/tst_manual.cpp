@@ -81,6 +81,8 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "it holds none of the twenty numbers a filter needs",
     "it holds only %1 of the twenty numbers a filter needs",
     "it is a folder, not a file",
+    "it is not an ordinary file but a pipe, a device or a socket",
+    "its name holds a NUL character, which no file name can hold",
     "it cannot be opened (%1)",
     "it cannot be created (%1)",
     "it cannot be written (%1)",
