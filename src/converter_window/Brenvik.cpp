@@ -564,8 +564,8 @@ void Brenvik::Command3D2_Click()
     if (!plan.unsafeName.isNull()) {
         m_platform.messageBox(
             QStringLiteral("The file name %1 cannot be handed to the converter: a file name must "
-                           "not contain a double quote (\") nor end in a backslash (\\). Please "
-                           "correct it.")
+                           "not contain a double quote (\") or a NUL character, nor end in a "
+                           "backslash (\\). Please correct it.")
                 .arg(plan.unsafeName),
             MsgBox::Exclamation, nameError);
         return;

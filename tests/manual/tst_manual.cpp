@@ -55,7 +55,7 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "Warning - incompatible settings!",
     "CAUTION! - You Must Specify the name of all the files!",
     "File Specification Error",
-    "The file name %1 cannot be handed to the converter: a file name must not contain a double quote (\") nor end in a backslash (\\). Please correct it.",
+    "The file name %1 cannot be handed to the converter: a file name must not contain a double quote (\") or a NUL character, nor end in a backslash (\\). Please correct it.",
     "No conversion mode is selected.",
     "Conversion Error",
     "The working folder %1 cannot be used: it does not exist or cannot be entered. The converter was not started.",
