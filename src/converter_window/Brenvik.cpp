@@ -604,8 +604,12 @@ void Brenvik::Command3D3_Click()
 
 void Brenvik::SSCommand1_Click()
 {
+    // Joined with the host's separator: elsewhere than on Windows a folder
+    // name may hold a "\" that is no separator.
+    const QChar separator = m_platform.pathSeparator();
     const QString error = m_platform.startProgram(
-        QStringLiteral("Explorer ") + workDir + QStringLiteral("\\Manual\\MBrenvik.mht"),
+        QStringLiteral("Explorer ") + workDir + separator + QStringLiteral("Manual") + separator
+            + QStringLiteral("MBrenvik.mht"),
         NormalFocus);
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Help"));

@@ -260,6 +260,7 @@ void TestBrenvik::exitAndHelp()
     Window t({}, false);
     t.platform.exeFolder = "C:\\Program Files\\Conv";
     t.platform.ignoreCase = true;
+    t.platform.separator = u'\\';
     t.w->Form_Load();
     t.platform.answers = {MsgBox::AnswerNo, MsgBox::AnswerYes};
     t.click("Command3D3");
@@ -279,6 +280,12 @@ void TestBrenvik::exitAndHelp()
     t.platform.startError = "The manual is missing.";
     t.click("SSCommand1");
     QCOMPARE(t.platform.messages.last().prompt, t.platform.startError);
+
+    Window linux({}, false);  // a "\" in a folder name stays
+    linux.platform.exeFolder = "/opt/a\\b";
+    linux.w->Form_Load();
+    linux.click("SSCommand1");
+    QCOMPARE(linux.platform.starts.value(0).commandLine, QStringLiteral("Explorer /opt/a\\b/Manual/MBrenvik.mht"));
 }
 
 void TestBrenvik::convertChecks()

@@ -69,8 +69,8 @@ void TestHost::starts()
 {
     QTemporaryDir tmp;
     const QString root = tmp.path(), helpers = tmp.filePath("helpers");
-    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my docs/Manual"));
-    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my docs/Manual/MBrenvik.mht"));
+    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my \\docs/Manual"));
+    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my \\docs/Manual/MBrenvik.mht"));
     QFile broken(tmp.filePath("work/broken"));  // executable, but neither a loadable program nor a script
     QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly));
     QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
@@ -85,10 +85,10 @@ void TestHost::starts()
         {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim")", nullptr, {""},
          {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim"}},
         {R"(frelio.exe "room._01" "OUT.WAV" 1 W )", nullptr, {""}, {"frelio", "room._01", "OUT.WAV", "1", "W"}},
-        {"Explorer " + root + R"(\my docs\Manual\MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + "/my docs/Manual/MBrenvik.mht"}},
-        {R"(EXPLORER "Manual\MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
-        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {"\"C:/Nowhere/Manual/MBrenvik.mht\""}, {}},
-        {R"(Explorer Manual\MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
+        {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
+        {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
+        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {R"("C:\Nowhere\Manual\MBrenvik.mht")"}, {}},
+        {R"(Explorer Manual/MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
         {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", {""}, {"gnome-control-center", "region"}},
         {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, {"LC_NUMERIC", "\".\"", "\",\""}, {}},
         {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, {"\"NOSUCH.EXE\""}, {}},

@@ -31,6 +31,7 @@ public:
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
+    QChar pathSeparator() const override { return separator; }
     void endProgram() override { ++endCalls; }
 
     // Settings a test may change.
@@ -38,6 +39,7 @@ public:
     QString exeFolder = QStringLiteral("/opt/brenvik");
     QString arguments;
     bool ignoreCase = false;
+    QChar separator = u'/';
     /// Folders that setCurrentDirectory() accepts; empty means any.
     QStringList existingFolders;
     /// When set, startProgram() really starts the program (end-to-end tests).
