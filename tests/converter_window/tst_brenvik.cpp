@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 #include "Module1.h"
 #include "RowCheck.h"
+#include "StartUp.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -113,7 +114,8 @@ void TestBrenvik::startUp()
     for (const auto &r : symbols) {
         Window t({}, false);
         t.platform.symbols = {r.decimal, r.grouping};
-        ROW_COMPARE(r.decimal, t.w->Form_Load(), r.loads);
+        ROW_COMPARE(r.decimal, startConverterWindow(*t.w), r.loads ? ExitStatus::Ok : ExitStatus::StartFailed);
+        ROW_COMPARE(r.decimal, t.w->isVisible(), r.loads);
         ROW_COMPARE(r.decimal, t.platform.endCalls, r.loads ? 0 : 1);
         ROW_COMPARE(r.decimal, t.platform.messages.size(), r.loads ? 0 : 1);
         if (!r.loads) {

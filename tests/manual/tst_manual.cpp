@@ -93,7 +93,7 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "No region settings of the desktop were found. Choose a locale whose decimal symbol is \".\" and whose grouping symbol is \",\" before starting Brenvik, for example with LC_NUMERIC=en_US.UTF-8 (or LANG=en_US.UTF-8), then try again.",
     "No program can be started: the command line names none.",
     "The program %1 cannot be found beside Brenvik, in the current folder %2 or on the PATH.",
-    "brenvik: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session."};
+    "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."};
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +62,7 @@ class TestHost : public QObject
 
 private slots:
     void starts();
+    void startWithoutDisplay();
     void messageBox();
     void fileDialogs();
 };
@@ -130,6 +132,33 @@ void TestHost::starts()
     const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);
     QVERIFY2(message.contains("\"ZARVO.EXE\"") && message.contains("only available on Windows"), qPrintable(message));
 #endif
+}
+
+// The program itself, where no display can be used: one plain line and a failure status, never
+// Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
+void TestHost::startWithoutDisplay()
+{
+    const struct { const char *row; QStringList set, arguments; } rows[] = {
+        {"nothing set", {}, {}},
+        {"DISPLAY naming no server", {"DISPLAY=:brenvik-none"}, {}},
+        {"-display naming no server", {"DISPLAY=:brenvik-none"}, {"-display", ":77x"}},
+        {"Wayland socket with no server", {"WAYLAND_DISPLAY=brenvik-none"}, {}},
+    };
+    for (const auto &r : rows) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+            environment.remove(QLatin1String(name));
+        for (const QString &assignment : r.set)
+            environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
+        program.setProcessEnvironment(environment);
+        program.start(QCoreApplication::applicationDirPath() + "/brenvik", r.arguments);
+        ROW_COMPARE(r.row, program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit, true);
+        ROW_COMPARE(r.row, program.exitCode(), 2);
+        ROW_COMPARE(r.row, QString::fromUtf8(program.readAllStandardError()),
+                    QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
+                                   "that answers); start it from a desktop session.\n"));
+    }
 }
 
 void TestHost::messageBox()
