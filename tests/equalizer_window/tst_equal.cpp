@@ -137,29 +137,38 @@ void place(const QString &name, const QByteArray &bytes)
 // Faults laid on the host around one command and taken away afterwards: a full
 // disk (no file may grow past 64 bytes, so a write beyond fails with EFBIG) and a
 // folder the user may not write (for root also without the capabilities that
-// override permissions, in this thread).
+// override permissions, in this thread). ok(): the faults hold.
 enum Fault { FullDisk = 1, ReadOnlyFolder = 2 };
 class Faults
 {
+#ifdef Q_OS_LINUX
+    struct Capabilities { __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0}; __user_cap_data_struct data[2]{}; };
+    static bool capabilities(Capabilities &c, long call) { return ::syscall(call, &c.header, c.data) == 0; }
+    Capabilities m_capabilities;
+#endif
+    int m_faults;
+    QString m_folder;
+    bool m_ok = true;
+    rlimit m_limit{};
+
 public:
     Faults(int faults, const QString &folder) : m_faults(faults), m_folder(folder)
     {
         if (faults & FullDisk) {
-            m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-            const rlimit small{64, RLIM_INFINITY};
-            m_ok = ::getrlimit(RLIMIT_FSIZE, &m_limit) == 0 && (m_limit.rlim_max < 64 || (::setrlimit(RLIMIT_FSIZE, &small) == 0));
+            std::signal(SIGXFSZ, SIG_IGN);
+            m_ok = ::getrlimit(RLIMIT_FSIZE, &m_limit) == 0;
+            const rlimit small{64, m_limit.rlim_max};
+            m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
         }
         if (faults & ReadOnlyFolder) {
-            m_ok = m_ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+            m_ok = m_ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
 #ifdef Q_OS_LINUX
-            Capabilities dropped;
             m_ok = m_ok && capabilities(m_capabilities, SYS_capget);
-            dropped = m_capabilities;
+            Capabilities dropped = m_capabilities;
             dropped.data[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
             m_ok = m_ok && capabilities(dropped, SYS_capset);
 #endif
-            QFile probe(QDir(folder).filePath("probe"));  // the fault must hold
-            m_ok = m_ok && !probe.open(QIODevice::WriteOnly);
+            m_ok = m_ok && !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly);
         }
     }
     ~Faults()
@@ -172,22 +181,10 @@ public:
         }
         if (m_faults & FullDisk) {
             ::setrlimit(RLIMIT_FSIZE, &m_limit);
-            std::signal(SIGXFSZ, m_oldHandler);
+            std::signal(SIGXFSZ, SIG_DFL);
         }
     }
     bool ok() const { return m_ok; }
-
-private:
-#ifdef Q_OS_LINUX
-    struct Capabilities { __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0}; __user_cap_data_struct data[2]{}; };
-    static bool capabilities(Capabilities &c, long call) { return ::syscall(call, &c.header, c.data) == 0; }
-    Capabilities m_capabilities;
-#endif
-    int m_faults;
-    QString m_folder;
-    bool m_ok = true;
-    rlimit m_limit{};
-    void (*m_oldHandler)(int) = SIG_DFL;
 };
 
 } // namespace
