@@ -167,8 +167,8 @@ protected:
         case QEvent::TouchEnd:
             return true;
         case QEvent::Close:
-            // The close box, as the modal equalizer would refuse it; the
-            // program's own closing still unloads both windows.
+            // The close box is refused, as the shown equalizer's modality
+            // refuses it; the program's own closing still unloads both windows.
             if (!event->spontaneous())
                 return false;
             event->ignore();

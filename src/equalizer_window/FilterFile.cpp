@@ -192,6 +192,7 @@ QString cannotWrite(const QString &reason)
 // what went wrong.
 std::optional<QString> writeInPlace(const QString &fileName, const QByteArray &text)
 {
+    // Without waiting: a pipe put there meanwhile is refused below, not waited for.
     const QByteArray name = QFile::encodeName(fileName);
     int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
