@@ -1,6 +1,9 @@
 // Reads any bytes as a filter file. A filter that is read must be one the
 // program can show and write, and writing it must give a file that reads
-// back to the very same numbers.
+// back to the very same numbers. The window's part is followed too: reading
+// widens the slider range from the range the window holds, and every gain a
+// slider then gives on that range must still be one the writer accepts.
+#include "BandModel.h"
 #include "FilterFile.h"
 #include "FuzzCheck.h"
 
@@ -18,6 +21,31 @@ FilterReadResult readBytes(const QByteArray &bytes)
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     return readFilterBands(buffer);
+}
+
+// Ranges the window may hold when a filter is read: the one of every opening,
+// the widest a user can type, and a narrow one typed by hand.
+constexpr float StartRanges[][2] = {{-50.0f, 50.0f}, {-100.0f, 100.0f}, {0.0f, 0.1f}};
+
+void checkWidening(const FilterBands &read)
+{
+    for (const auto &start : StartRanges) {
+        BandModel model;
+        model.rangeBottom = start[0];
+        model.rangeTop = start[1];
+        for (double gain : read.gain)
+            model.widenRange(gain);
+        FUZZ_CHECK(std::isfinite(model.rangeBottom) && std::isfinite(model.rangeTop));
+        FUZZ_CHECK(model.rangeBottom < model.rangeTop);
+        FilterBands shown = read;
+        for (int k = 0; k < BandCount; ++k) {
+            const qint16 position = model.GainToPosition(read.gain[k]);
+            FUZZ_CHECK(position >= BandModel::PositionMin && position <= BandModel::PositionMax);
+            shown.gain[k] = model.PositionToGain(position);
+            FUZZ_CHECK(shown.gain[k] >= model.rangeBottom && shown.gain[k] <= model.rangeTop);
+        }
+        FUZZ_CHECK(checkFilterBands(shown).isEmpty());
+    }
 }
 
 } // namespace
@@ -39,5 +67,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(back.bands.gain[k] == read.bands.gain[k]);
     }
     FUZZ_CHECK(filterFileText(back.bands) == written);
+    checkWidening(read.bands);
     return 0;
 }

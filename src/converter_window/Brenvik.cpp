@@ -11,6 +11,7 @@
 #include "OptionButton.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QLabel>
@@ -136,6 +137,57 @@ void stackAsListed(QWidget *container)
     for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         child->lower();
 }
+
+// Keeps the user's input away from the converter window while the equalizer
+// is loaded. Its loading and its activation let pending events run before
+// Qt's modality holds, and a click queued there must run no handler of this
+// window: a second click on the octave-filter box would replace the
+// equalizer while it loads. Disabling the window is no way, as the equalizer,
+// its child, would be disabled with it.
+class InputBlock : public QObject
+{
+public:
+    explicit InputBlock(QWidget *window)
+        : m_window(window)
+    {
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (!watched->isWidgetType() || static_cast<QWidget *>(watched)->window() != m_window)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::Shortcut:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::Close:
+            // The close box is refused, as the shown equalizer's modality
+            // refuses it; the program's own closing still unloads both windows.
+            if (!event->spontaneous())
+                return false;
+            event->ignore();
+            return true;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget *m_window;
+};
 
 } // namespace
 
@@ -527,8 +579,8 @@ void Brenvik::Command3D2_Click()
     if (!plan.unsafeName.isNull()) {
         m_platform.messageBox(
             QStringLiteral("The file name %1 cannot be handed to the converter: a file name must "
-                           "not contain a double quote (\") nor end in a backslash (\\). Please "
-                           "correct it.")
+                           "not contain a double quote (\") or a NUL character, nor end in a "
+                           "backslash (\\). Please correct it.")
                 .arg(plan.unsafeName),
             MsgBox::Exclamation, nameError);
         return;
@@ -567,8 +619,12 @@ void Brenvik::Command3D3_Click()
 
 void Brenvik::SSCommand1_Click()
 {
+    // Joined with the host's separator: elsewhere than on Windows a folder
+    // name may hold a "\" that is no separator.
+    const QChar separator = m_platform.pathSeparator();
     const QString error = m_platform.startProgram(
-        QStringLiteral("Explorer ") + workDir + QStringLiteral("\\Manual\\MBrenvik.mht"),
+        QStringLiteral("Explorer ") + workDir + separator + QStringLiteral("Manual") + separator
+            + QStringLiteral("MBrenvik.mht"),
         NormalFocus);
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Help"));
@@ -651,10 +707,13 @@ void Brenvik::CommWav_Click()
 
 void Brenvik::Label2_Click()
 {
+    if (m_equal)  // the equalizer exists once
+        return;
     if (!Label2->text().isEmpty()) {
         Label2->setText(QString());
         return;
     }
+    const InputBlock block(this);
     m_equal = std::make_unique<Equal>(m_platform, this);
     m_equal->Form_Load();
     m_platform.showModal(*m_equal);

@@ -1,5 +1,7 @@
 #include "ChannelDetection.h"
 
+#include "RegularFile.h"
+
 #include <QFile>
 
 namespace {
@@ -29,16 +31,16 @@ bool bkTimeFileIsStereo(QIODevice &device)
 
 int wavChannelCount(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, fileName).isEmpty())
         return 0;
     return wavChannelCount(file);
 }
 
 bool bkTimeFileIsStereo(const QString &fileName)
 {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFile(file, fileName).isEmpty())
         return false;
     return bkTimeFileIsStereo(file);
 }

@@ -13,6 +13,7 @@ int wavChannelCount(QIODevice &device);
 bool bkTimeFileIsStereo(QIODevice &device);
 
 /// The same for a named file, opened and closed within the call; a file
-/// that cannot be opened reads as all zeros.
+/// that cannot be opened, or that is no ordinary file (a pipe, a device: it
+/// is never waited for), reads as all zeros.
 int wavChannelCount(const QString &fileName);
 bool bkTimeFileIsStereo(const QString &fileName);

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-/// A label that reports a click.
+/// A label that reports a click. A double-click counts as one click: the
+/// release that ends it reports nothing.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -14,5 +15,9 @@ signals:
     void clicked();
 
 protected:
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_doubleClicked = false;
 };

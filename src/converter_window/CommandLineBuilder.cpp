@@ -4,6 +4,8 @@
 #include "NumberFormat.h"
 #include "WinCommandLine.h"
 
+#include <utility>
+
 namespace {
 
 QString quoted(const QString &name)
@@ -61,10 +63,11 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     const QString filter = withFilter ? quoted(in.filterFileName) : QString();
 
     // Names that go on the line must come back from the converter's
-    // argument splitting exactly as they are.
-    QStringList onTheLine;
+    // argument splitting exactly as they are; each with the text its field
+    // shows, by which a refusal names it.
+    QList<std::pair<QString, QString>> onTheLine;
     auto head = [&](const char *program) {
-        onTheLine = {plan.wav, plan.timLeft};
+        onTheLine = {{plan.wav, in.wav}, {plan.timLeft, in.timLeft}};
         return QLatin1String(program) + quoted(plan.wav) + u' ' + quoted(plan.timLeft);
     };
 
@@ -74,7 +77,7 @@ LaunchPlan buildLaunch(const LaunchInput &in)
         plan.commandLine = head(program);
         if (in.stereo) {
             plan.commandLine += u' ' + quoted(plan.timRight);
-            onTheLine << plan.timRight;
+            onTheLine.append({plan.timRight, in.timRight});
         } else {
             plan.commandLine += mono;
         }
@@ -107,11 +110,13 @@ LaunchPlan buildLaunch(const LaunchInput &in)
                 + filter;
     }
     if ((in.modeVelmTim || in.modeVelmWav) && withFilter)
-        onTheLine << in.filterFileName;
+        onTheLine.append({in.filterFileName, in.filterFileName});
 
-    for (const QString &name : std::as_const(onTheLine)) {
-        if (!survivesWindowsQuoting(name)) {
-            plan.unsafeName = name;
+    // A NUL character would end the command line (on Windows) or the
+    // argument (elsewhere) there: the converter would get another name.
+    for (const auto &[name, shown] : std::as_const(onTheLine)) {
+        if (!survivesWindowsQuoting(name) || name.contains(QChar(0))) {
+            plan.unsafeName = shown;
             break;
         }
     }

@@ -25,8 +25,9 @@ struct LaunchPlan
     QString wav, timLeft, timRight;  ///< the fields after completion
     QString commandLine;             ///< "" when no mode is selected
     /// A name that cannot be passed inside double quotes (it holds a quote or
-    /// ends in a backslash, so the converter would receive other arguments);
-    /// "" when every name can be passed.
+    /// a NUL character, or ends in a backslash, so the converter would receive
+    /// other arguments), as its field holds it (before completion); "" when
+    /// every name can be passed.
     QString unsafeName;
 };
 

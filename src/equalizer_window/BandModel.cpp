@@ -1,13 +1,15 @@
 #include "BandModel.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 double BandModel::PositionToGain(qint16 position) const
 {
     const qint16 fromBottom = qint16(position + 10000);
-    return double(rangeBottom)
-           + (double(rangeTop) - double(rangeBottom)) * (double(fromBottom) / 20000.0);
+    const double gain = double(rangeBottom)
+                        + (double(rangeTop) - double(rangeBottom)) * (double(fromBottom) / 20000.0);
+    return std::clamp(gain, double(rangeBottom), double(rangeTop));
 }
 
 qint16 BandModel::GainToPosition(double gain) const
@@ -21,6 +23,14 @@ qint16 BandModel::GainToPosition(double gain) const
     if (position > PositionMax)
         position = PositionMax;
     return qint16(std::nearbyint(position));  // default rounding mode: halves to even
+}
+
+void BandModel::widenRange(double gain)
+{
+    if (gain > rangeTop)
+        rangeTop = toSingle(gain);
+    if (gain < rangeBottom)
+        rangeBottom = toSingle(gain);
 }
 
 float plotY(qint16 position)

@@ -26,8 +26,9 @@ struct BandModel
 
     /// Gain in dB of slider position `position`:
     /// rangeBottom + (rangeTop - rangeBottom) * ((position + 10000) / 20000),
-    /// the sum in 16-bit integers, the rest in double precision.
-    /// Needs rangeTop > rangeBottom.
+    /// the sum in 16-bit integers, the rest in double precision, kept within
+    /// the range (rounding could carry it a hair beyond an end of a range
+    /// whose ends lie far apart). Needs rangeTop > rangeBottom.
     double PositionToGain(qint16 position) const;
 
     /// Slider position of `gain`: 20000 * (gain - rangeBottom) / width - 10000
@@ -35,6 +36,11 @@ struct BandModel
     /// slider's ends and rounded to the nearest integer, halves to even.
     /// Needs rangeTop > rangeBottom.
     qint16 GainToPosition(double gain) const;
+
+    /// Moves a range end out to `gain` where the range does not cover it
+    /// yet, as reading a filter does; the range never narrows. The end is
+    /// stored in single precision.
+    void widenRange(double gain);
 };
 
 /// Vertical plot coordinate (twips, 300 at the top of the range, 3240 at its

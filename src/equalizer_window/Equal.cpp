@@ -583,12 +583,8 @@ bool Equal::ReadFilterFile()
     }
     for (int k = 0; k < BandCount; ++k) {
         m_bands.bandFrequency[k] = read.bands.frequency[k];
-        const double gain = read.bands.gain[k];
-        m_bands.bandGain[k] = gain;
-        if (gain > m_bands.rangeTop)
-            m_bands.rangeTop = toSingle(gain);
-        if (gain < m_bands.rangeBottom)
-            m_bands.rangeBottom = toSingle(gain);
+        m_bands.bandGain[k] = read.bands.gain[k];
+        m_bands.widenRange(read.bands.gain[k]);
     }
     Topp->setText(formatted(m_bands.rangeTop, "+##0.0;-##0.0"));
     Bottom->setText(formatted(m_bands.rangeBottom, "+##0.0;-##0.0"));

@@ -1,6 +1,7 @@
 #include "FilterFile.h"
 
 #include "NumberFormat.h"
+#include "RegularFile.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -8,6 +9,14 @@
 
 #include <charconv>
 #include <cmath>
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -54,10 +63,10 @@ QString checkFilterBands(const FilterBands &bands)
             return QStringLiteral("the frequency of band %1 is not a finite number").arg(k + 1);
         if (!std::isfinite(bands.gain[k]))
             return QStringLiteral("the gain of band %1 is not a finite number").arg(k + 1);
-        if (std::fabs(bands.gain[k]) > MaxFilterGain)
+        if (!gainWithinLimit(bands.gain[k]))
             return QStringLiteral("the gain of band %1 (%2 dB) lies beyond the limit of 1e30 dB")
                 .arg(k + 1)
-                .arg(bands.gain[k], 0, 'g', 6);
+                .arg(bands.gain[k], 0, 'g', 17);
     }
     return QString();
 }
@@ -102,7 +111,7 @@ FilterReadResult readFilterBands(QIODevice &device)
         if (count % 2 == 0) {
             result.bands.frequency[count / 2] = scan.value;
         } else {
-            if (std::fabs(scan.value) > MaxFilterGain) {
+            if (!gainWithinLimit(scan.value)) {
                 result.error = QStringLiteral("%1 is %2, beyond the limit of 1e30 dB")
                                    .arg(fieldName(count), quoteField(field));
                 return false;
@@ -161,35 +170,100 @@ FilterReadResult readFilterBands(QIODevice &device)
 FilterReadResult loadFilterFile(const QString &fileName)
 {
     FilterReadResult result;
-    if (QFileInfo(fileName).isDir()) {
-        result.error = QStringLiteral("it is a folder, not a file");
+    QFile file;
+    result.error = openRegularFile(file, fileName);
+    if (!result.ok())
         return result;
-    }
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) {
-        result.error = QStringLiteral("it cannot be opened (%1)").arg(file.errorString());
-        return result;
-    }
     return readFilterBands(file);
 }
+
+namespace {
+
+QString cannotWrite(const QString &reason)
+{
+    return QStringLiteral("it cannot be written (%1)").arg(reason);
+}
+
+#ifdef Q_OS_UNIX
+// The content onto the file itself, for a file the user may write in a folder
+// where no temporary file can be made. The new size is reserved first, so a
+// full disk leaves the old content as it was; any failure after that is
+// reported. Nothing when the file cannot be opened for writing, else "" or
+// what went wrong.
+std::optional<QString> writeInPlace(const QString &fileName, const QByteArray &text)
+{
+    // Without waiting: a pipe put there meanwhile is refused below, not waited for.
+    const QByteArray name = QFile::encodeName(fileName);
+    int fd = ::open(name.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        fd = ::open(name.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    const auto fail = [fd](const QString &reason) {
+        ::close(fd);
+        return reason;
+    };
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0)
+        return fail(cannotWrite(qt_error_string(errno)));
+    if (!S_ISREG(status.st_mode))
+        return fail(notOrdinaryFileReason());
+    if (const int error = ::posix_fallocate(fd, 0, text.size()); error != 0)
+        return fail(cannotWrite(qt_error_string(error)));
+    for (qsizetype done = 0; done < text.size();) {
+        const ssize_t n = ::pwrite(fd, text.constData() + done, size_t(text.size() - done), off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return fail(cannotWrite(qt_error_string(n < 0 ? errno : EIO)));
+        done += n;
+    }
+    if (::ftruncate(fd, off_t(text.size())) != 0 || ::fsync(fd) != 0)
+        return fail(cannotWrite(qt_error_string(errno)));
+    if (::close(fd) != 0)
+        return cannotWrite(qt_error_string(errno));
+    return QString();
+}
+#endif
+
+} // namespace
 
 QString saveFilterFile(const QString &fileName, const FilterBands &bands)
 {
     const QString problem = checkFilterBands(bands);
     if (!problem.isEmpty())
         return problem;
-    if (QFileInfo(fileName).isDir())
-        return QStringLiteral("it is a folder, not a file");
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("it cannot be created (%1)").arg(file.errorString());
+    const QString nameProblem = regularFileNameProblem(fileName);
+    if (!nameProblem.isEmpty())
+        return nameProblem;
     const QByteArray text = filterFileText(bands);
-    if (file.write(text) != text.size()) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
         const QString reason = file.errorString();
+#ifdef Q_OS_UNIX
+        if (QFileInfo(fileName).isFile()) {
+            if (const std::optional<QString> inPlace = writeInPlace(fileName, text))
+                return *inPlace;
+        }
+#endif
+        return QStringLiteral("it cannot be created (%1)").arg(reason);
+    }
+    // QSaveFile::commit() renames the temporary file even when its buffered
+    // content could not be written: the old file would be replaced by a
+    // truncated one. So the content goes to the disk, and is checked, first.
+    bool written = file.write(text) == text.size() && file.flush();
+    QString reason = file.errorString();
+#ifdef Q_OS_UNIX
+    if (written && ::fsync(file.handle()) != 0) {
+        written = false;
+        reason = qt_error_string(errno);
+    }
+#endif
+    if (!written) {
         file.cancelWriting();
-        return QStringLiteral("it cannot be written (%1)").arg(reason);
+        return cannotWrite(reason);
     }
     if (!file.commit())
-        return QStringLiteral("it cannot be written (%1)").arg(file.errorString());
+        return cannotWrite(file.errorString());
     return QString();
 }

@@ -17,8 +17,17 @@ struct FilterBands
 };
 
 /// Largest gain magnitude a filter may hold: beyond it the single-precision
-/// range of the sliders would overflow or lose every step.
-inline constexpr double MaxFilterGain = 1e30;
+/// range of the sliders would overflow or lose every step. It is 1e30 as
+/// single precision holds it (1.0000000150474662e30), so that a range end
+/// widened to any gain within it, and every gain a slider gives on that
+/// range, is within it too: whatever is read can be saved back.
+inline constexpr double MaxFilterGain = double(1e30f);
+
+/// The one limit rule of the reader and the writer: |gain| <= MaxFilterGain.
+inline bool gainWithinLimit(double gain)
+{
+    return gain <= MaxFilterGain && gain >= -MaxFilterGain;
+}
 
 /// Longest field the reader accepts; the longest plain decimal text of a
 /// double that the writer produces is well below it.
@@ -36,7 +45,7 @@ QByteArray filterNumberText(double value);
 
 /// "" when the bands can be written and shown, otherwise what is wrong
 /// ("the gain of band 3 is not a finite number"): every value must be
-/// finite and every gain within MaxFilterGain.
+/// finite and every gain within the limit (gainWithinLimit()).
 QString checkFilterBands(const FilterBands &bands);
 
 /// The whole file in ASCII: ten lines "<f> <g> \r\n", each number preceded by
@@ -58,15 +67,24 @@ struct FilterReadResult
 /// from `device`. Fields are separated by any mix of blanks, tabs, commas,
 /// carriage returns and line feeds; each field must be one whole number
 /// (optional sign, digits with an optional ".", an optional E or D exponent)
-/// that fits a double, and every gain must lie within MaxFilterGain.
+/// that fits a double, and every gain must lie within the limit
+/// (gainWithinLimit()).
 /// Reading stops in the block that holds the twentieth field; what follows
 /// is ignored.
 FilterReadResult readFilterBands(QIODevice &device);
 
-/// Opens `fileName` and reads it with readFilterBands().
+/// Opens `fileName` and reads it with readFilterBands(). Only an ordinary
+/// file (or a symbolic link to one) is read; a pipe, a device or a socket is
+/// refused without blocking (see openRegularFile()).
 FilterReadResult loadFilterFile(const QString &fileName);
 
 /// Writes filterFileText(bands) to `fileName` through a temporary file in
-/// the same folder that replaces the target only when it is complete.
-/// Returns "" on success, otherwise what went wrong (without the file name).
+/// the same folder that replaces the target only when the whole content is
+/// on the disk; a symbolic link keeps pointing to the updated file. An
+/// existing folder, pipe, device or socket is refused, and so is a name
+/// holding a NUL character. Where no temporary file can be made beside an
+/// existing file that may be written (a folder the user may not write), the
+/// file is written in place, its new size reserved first so that a full
+/// disk leaves the old content untouched. Returns "" on success, otherwise
+/// what went wrong (without the file name).
 QString saveFilterFile(const QString &fileName, const FilterBands &bands);

@@ -9,8 +9,24 @@ namespace {
 
 bool isPlace(QChar c) { return c == u'0' || c == u'#'; }
 
-// The decimal digits of |value| at 15 significant digits: digits plus the
-// number of them that stand before the decimal point (may be <= 0).
+// Adds one unit in the last place of `digits`, carrying; "999" becomes
+// "1000" with the point one place further right.
+void roundUp(std::string &digits, int &pointPos)
+{
+    int i = int(digits.size()) - 1;
+    while (i >= 0 && digits[i] == '9')
+        digits[i--] = '0';
+    if (i >= 0) {
+        ++digits[i];
+    } else {
+        digits.insert(digits.begin(), '1');
+        ++pointPos;
+    }
+}
+
+// The decimal digits of |value| at 15 significant digits, a half rounded
+// away from zero: digits plus the number of them that stand before the
+// decimal point (may be <= 0).
 struct Decimal
 {
     std::string digits;
@@ -24,13 +40,17 @@ Decimal toDecimal(double magnitude)
         d.digits = "0";
         return d;
     }
-    char buf[64];
+    // The exact expansion (a double has at most 767 significant digits):
+    // a shorter precision would round an exact half to even.
+    char buf[800];
     const auto res = std::to_chars(buf, buf + sizeof buf, magnitude,
-                                   std::chars_format::scientific, 14);
-    const std::string text(buf, res.ptr);  // "d.dddddddddddddde+XX"
+                                   std::chars_format::scientific, 766);
+    const std::string text(buf, res.ptr);  // "d.ddd...de+XX"
     const auto e = text.find('e');
-    d.digits = text.substr(0, 1) + text.substr(2, e - 2);
     d.pointPos = std::stoi(text.substr(e + 1)) + 1;
+    d.digits = text.substr(0, 1) + text.substr(2, 14);
+    if (text[16] >= '5')
+        roundUp(d.digits, d.pointPos);
     return d;
 }
 
@@ -48,17 +68,8 @@ void roundDecimal(const Decimal &d, int fracDigits, std::string &intDigits, std:
     } else if (keep < int(digits.size())) {
         const bool up = digits[keep] >= '5';
         digits.resize(keep);
-        if (up) {
-            int i = keep - 1;
-            while (i >= 0 && digits[i] == '9')
-                digits[i--] = '0';
-            if (i >= 0) {
-                ++digits[i];
-            } else {
-                digits.insert(digits.begin(), '1');
-                ++pointPos;
-            }
-        }
+        if (up)
+            roundUp(digits, pointPos);
     }
     // Place the digits around the point.
     if (pointPos > 0) {

@@ -80,6 +80,9 @@ public:
 
     /// True where file names ignore letter case (Windows).
     virtual bool fileNamesIgnoreCase() const = 0;
+    /// The separator between folder names in the host's paths: "\" on
+    /// Windows, "/" elsewhere (where "\" may be part of a name).
+    virtual QChar pathSeparator() const = 0;
 
     /// Ends the program at once: no further handler runs.
     virtual void endProgram() = 0;

@@ -61,7 +61,7 @@ QString restOfLine(const QString &commandLine)
 
 QString openWithDesktop(const QString &commandLine, const QString &folder)
 {
-    const QString path = restOfLine(commandLine).replace(u'\\', u'/');
+    const QString path = restOfLine(commandLine);
     if (path.isEmpty())
         return QStringLiteral("Nothing to open: the command names no file or folder.");
     if (!QFileInfo::exists(QDir(folder).filePath(path)))

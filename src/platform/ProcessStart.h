@@ -9,7 +9,8 @@
 /// then PATH; letter case ignored, ".exe" optional).
 ///
 /// Two Windows commands are mapped onto the desktop: "Explorer <path>" opens
-/// the path with the desktop's default opener, and the regional-settings
+/// the path, taken as it stands in this host's notation ("\" is no
+/// separator here), with the desktop's default opener, and the regional-settings
 /// panel command opens the desktop's region settings where one is installed.
 ///
 /// Returns "" when the program was started, otherwise a message for the user

@@ -213,6 +213,11 @@ bool QtPlatform::fileNamesIgnoreCase() const
 #endif
 }
 
+QChar QtPlatform::pathSeparator() const
+{
+    return QDir::separator();
+}
+
 void QtPlatform::endProgram()
 {
     m_ended = true;

@@ -20,6 +20,7 @@ public:
     QString executableFolder() const override;
     QString argumentText() const override;
     bool fileNamesIgnoreCase() const override;
+    QChar pathSeparator() const override;
     void endProgram() override;
 
     /// True once endProgram() has been called.

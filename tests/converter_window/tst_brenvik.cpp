@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 #include "Module1.h"
 #include "RowCheck.h"
+#include "StartUp.h"
 
 #include <QApplication>
 #include <QGroupBox>
@@ -13,6 +14,8 @@
 #include <QTest>
 
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -137,7 +140,8 @@ void TestBrenvik::startUp()
     for (const auto &r : symbols) {
         Window t({}, false);
         t.platform.symbols = {r.decimal, r.grouping};
-        ROW_COMPARE(r.decimal, t.w->Form_Load(), r.loads);
+        ROW_COMPARE(r.decimal, startConverterWindow(*t.w), r.loads ? ExitStatus::Ok : ExitStatus::StartFailed);
+        ROW_COMPARE(r.decimal, t.w->isVisible(), r.loads);
         ROW_COMPARE(r.decimal, t.platform.endCalls, r.loads ? 0 : 1);
         ROW_COMPARE(r.decimal, t.platform.messages.size(), r.loads ? 0 : 1);
         if (!r.loads) {
@@ -350,6 +354,7 @@ void TestBrenvik::exitAndHelp()
     Window t({}, false);
     t.platform.exeFolder = "C:\\Program Files\\Conv";
     t.platform.ignoreCase = true;
+    t.platform.separator = u'\\';
     t.w->Form_Load();
     t.platform.answers = {MsgBox::AnswerNo, MsgBox::AnswerYes};
     t.click("Command3D3");
@@ -369,6 +374,12 @@ void TestBrenvik::exitAndHelp()
     t.platform.startError = "The manual is missing.";
     t.click("SSCommand1");
     QCOMPARE(t.platform.messages.last().prompt, t.platform.startError);
+
+    Window linux({}, false);  // a "\" in a folder name stays
+    linux.platform.exeFolder = "/opt/a\\b";
+    linux.w->Form_Load();
+    linux.click("SSCommand1");
+    QCOMPARE(linux.platform.starts.value(0).commandLine, QStringLiteral("Explorer /opt/a\\b/Manual/MBrenvik.mht"));
 }
 
 void TestBrenvik::convertChecks()
@@ -415,7 +426,7 @@ void TestBrenvik::convertChecks()
     q.fill("IN\"x", "L", "R");
     q.click("Command3D2");
     QVERIFY(q.platform.starts.isEmpty());
-    QVERIFY(q.platform.messages.value(0).prompt.contains(QStringLiteral("IN\"x.WAV")));
+    QVERIFY(q.platform.messages.value(0).prompt.contains(QStringLiteral("name IN\"x cannot")));  // as the field shows it
     QCOMPARE(q.text("Wav"), QStringLiteral("IN\"x"));  // every field as it was
 }
 
@@ -512,12 +523,13 @@ void TestBrenvik::channelDetection()
     bkStereo[1605] = 7;
     QByteArray bkOneZero = bkStereo;
     bkOneZero[1605] = 0;
-    const QByteArray missing = "<missing>", folder = "<dir>";
+    const QByteArray missing = "<missing>", folder = "<dir>", pipe = "<pipe>";  // a pipe is never waited for
     const struct { const char *row, *keyword; QByteArray content; bool stereo; } rows[] = {
         {"wav mono", "WAVTOTIM", wavMono, false}, {"wav stereo", "WAVTOTIM", wavStereo, true},
         {"wav 257 channels", "WAVTOTIM", wav257, true}, {"wav 21 bytes", "WAVTOTIM", QByteArray(21, '\1'), true},
         {"wav missing", "WAVTOTIM", missing, true},
-        {"wav folder", "WAVTOTIM", folder, true}, {"bk stereo", "BKTOTIM", bkStereo, true},
+        {"wav folder", "WAVTOTIM", folder, true}, {"wav pipe", "WAVTOTIM", pipe, true},
+        {"bk pipe", "BKTOTIM", pipe, false}, {"bk stereo", "BKTOTIM", bkStereo, true},
         {"bk one zero", "BKTOTIM", bkOneZero, false}, {"bk short", "BKTOTIM", QByteArray(1605, '\1'), false},
     };
     for (const auto &r : rows) {
@@ -525,6 +537,8 @@ void TestBrenvik::channelDetection()
         const QString name = dir.filePath(QStringLiteral("Take One.wav"));
         if (r.content == folder) {
             QDir().mkdir(name);
+        } else if (r.content == pipe) {
+            QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
         } else if (r.content != missing) {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(r.content) == r.content.size());
@@ -554,6 +568,14 @@ void TestBrenvik::forcePinkSwitch()
     t.click("wavtim");
     t.click("velmwav");  // the state survives other modes
     QCOMPARE(t.get<QLabel>("Label3")->text(), QStringLiteral("\u221A"));
+
+    // A double-click through the window system is one click.
+    t.click("Label3");
+    t.showActive();
+    QWidget *text = t.get("Label4");
+    QTest::mouseDClick(t.w->windowHandle(), Qt::LeftButton, {}, text->mapTo(t.w.get(), text->rect().center()));
+    QCOMPARE(t.get<QLabel>("Label3")->text(), QStringLiteral("\u221A"));
+    QCOMPARE(t.platform.messages.size(), 3);
 }
 
 QTEST_MAIN(TestBrenvik)

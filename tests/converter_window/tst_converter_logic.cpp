@@ -200,8 +200,16 @@ void TestConverterLogic::unsafeNames()
 {
     const auto stereo = [](LaunchInput &in) { in.stereo = true; };
     const auto quotedFilter = [](LaunchInput &in) { in.filterFileName = "f\".dat"; };
-    const struct { const char *row; LaunchInput in; const char *unsafe; } rows[] = {
+    const QString nul(QChar(0));
+    const struct { const char *row; LaunchInput in; QString unsafe; } rows[] = {
         {"quote in source", input(WavTim, "a\"b.wav", "L.TIM"), "a\"b.wav"},
+        {"named as the field holds it", input(WavTim, "a\"b", "L.TIM"), "a\"b"},
+        {"NUL in source", input(VelmWav, "room" + nul + "evil._01", "O.WAV"), "room" + nul + "evil._01"},
+        {"NUL in output", input(VelmTim, "R._01", "O" + nul + "x"), "O" + nul + "x"},
+        {"NUL in filter, switch on", with(input(VelmWav, "R._01", "O.WAV"), [&](LaunchInput &in) {
+             in.filterFileName = "f" + nul + ".dat";
+             in.octaveFilter = true;
+         }), "f" + nul + ".dat"},
         {"trailing backslash completed away", input(WavTim, "C:\\dir\\", "L.TIM"), ""},
         {"trailing backslash kept", input(WavTim, "C:\\d.x\\", "L.TIM"), "C:\\d.x\\"},
         {"right unused in mono", input(TimWav, "O.WAV", "L.TIM", "R\"x.TIM"), ""},
@@ -211,7 +219,7 @@ void TestConverterLogic::unsafeNames()
                                    [](LaunchInput &in) { in.octaveFilter = true; }), "f\".dat"},
     };
     for (const auto &r : rows)
-        ROW_COMPARE(r.row, buildLaunch(r.in).unsafeName, QString::fromLatin1(r.unsafe));
+        ROW_COMPARE(r.row, buildLaunch(r.in).unsafeName, r.unsafe);
 }
 
 void TestConverterLogic::regionalAndRequiredNames()

@@ -10,6 +10,8 @@
 #include <QDeadlineTimer>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -41,6 +43,8 @@ class TestSwitches : public QObject
 private slots:
     void init();
     void octaveFilterSwitch();
+    void inputWhileEqualizerLoads_data();
+    void inputWhileEqualizerLoads();
     void closingConverterWindowUnloadsEqualizer();
     void roadOfAConversion();
 
@@ -99,6 +103,53 @@ void TestSwitches::octaveFilterSwitch()
     QCOMPARE(filterFileName, QStringLiteral("typed only.DAT"));
     QCOMPARE(label2(), checkMark);
     QCOMPARE(m_platform->beeps, 3);  // one per opening
+}
+
+// Mouse input queued while the equalizer loads (reading its file and its
+// activation let pending events run) reaches no handler of the converter
+// window; the equalizer stays the one that was opened.
+void TestSwitches::inputWhileEqualizerLoads_data()
+{
+    QTest::addColumn<bool>("withFile");  // else flat: the activation runs the events
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<QList<int>>("events");
+    const QList<int> click{QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
+    const QList<int> secondHalf{QEvent::MouseButtonPress, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease};
+    QTest::newRow("box again, file being read") << true << "Label2" << click;
+    QTest::newRow("text, at activation") << false << "Label1" << click;
+    QTest::newRow("double-click's second half") << true << "Label2" << secondHalf;
+    QTest::newRow("a mode option") << true << "timwav" << click;
+    QTest::newRow("Exit") << false << "Command3D3" << click;
+}
+
+void TestSwitches::inputWhileEqualizerLoads()
+{
+    QFETCH(bool, withFile);
+    QFETCH(QString, target);
+    QFETCH(QList<int>, events);
+    if (withFile) {
+        filterFileName = m_dir.filePath("queued.DAT");
+        QFile file(filterFileName);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(" 31.5 1 63 2 125 3 250 4 500 5 1000 6 2000 7 "
+                                                                          "4000 8 8000 9 16000 10")) > 0);
+    }
+    m_platform->deliverPendingEvents = true;
+    QWidget *receiver = child(m_window.get(), target);
+    const QPointF at = receiver->rect().center();
+    for (int type : events) {
+        const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QCoreApplication::postEvent(receiver, new QMouseEvent(QEvent::Type(type), at, receiver->mapToGlobal(at),
+                                                              Qt::LeftButton, held, Qt::NoModifier));
+    }
+    click(m_window.get(), "Label2");
+    QCOMPARE(m_platform->modalShows, 1);
+    QVERIFY(m_platform->pendingEventRuns > 0);
+    QCOMPARE(label2(), withFile ? checkMark : QString());  // closed with the close box
+    QVERIFY(child<QRadioButton>(m_window.get(), "velmwav")->isChecked() && m_window->modeVelmWav);
+    QVERIFY(!child<QRadioButton>(m_window.get(), "timwav")->isChecked());
+    QVERIFY(m_platform->messages.isEmpty() && m_platform->endCalls == 0);
+    QCoreApplication::processEvents();  // nothing was left to run afterwards
+    QCOMPARE(m_platform->modalShows, 1);
 }
 
 void TestSwitches::closingConverterWindowUnloadsEqualizer()

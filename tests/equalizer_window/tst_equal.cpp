@@ -14,9 +14,18 @@
 
 #include <algorithm>
 #include <cmath>
+#include <csignal>
 #include <cstring>
 #include <limits>
 #include <memory>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#ifdef Q_OS_LINUX
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -27,7 +36,7 @@ const QByteArray Flat = " 31.5  0 \r\n 63  0 \r\n 125  0 \r\n 250  0 \r\n 500  0
 struct Scale { float bottom, top; double gain; int position; float y; };
 struct Reading { QByteArray text; bool ok; qint64 mostRead = std::numeric_limits<qint64>::max(); };
 struct Edit { QStringList steps; QString range; int band, position; QString shown; double gain; int others; };
-struct Save { QString typed, answer; QByteArray existing; QString message; };
+struct Save { QString typed, answer; QByteArray existing; QString message; int faults = 0; QByteArray opened = {}, written = Flat; };
 struct Browse { QString file; QByteArray content; QStringList steps; QString reason, range = {}, shown = {}; };
 struct Opening { QString opened; QStringList steps; QString result; };
 
@@ -117,6 +126,73 @@ void writeFile(const QString &name, const QByteArray &content)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
 QByteArray content(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
+
+// Puts at `name` a file holding `bytes`, a pipe ("<pipe>"), or a symbolic link to
+// the file "target" beside it, which holds what follows "<link>".
+void place(const QString &name, const QByteArray &bytes)
+{
+    if (bytes == "<pipe>") {
+        QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
+    } else if (bytes.startsWith("<link>")) {
+        writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6));
+        QVERIFY(QFile::link("target", name));
+    } else {
+        writeFile(name, bytes);
+    }
+}
+
+// Faults laid on the host around one command and taken away afterwards: a full
+// disk (no file may grow past 64 bytes, so a write beyond fails with EFBIG) and a
+// folder the user may not write (for root also without the capabilities that
+// override permissions, in this thread). ok(): the faults hold.
+enum Fault { FullDisk = 1, ReadOnlyFolder = 2 };
+class Faults
+{
+#ifdef Q_OS_LINUX
+    struct Capabilities { __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0}; __user_cap_data_struct data[2]{}; };
+    static bool capabilities(Capabilities &c, long call) { return ::syscall(call, &c.header, c.data) == 0; }
+    Capabilities m_capabilities;
+#endif
+    int m_faults;
+    QString m_folder;
+    bool m_ok = true;
+    rlimit m_limit{};
+
+public:
+    Faults(int faults, const QString &folder) : m_faults(faults), m_folder(folder)
+    {
+        if (faults & FullDisk) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            m_ok = ::getrlimit(RLIMIT_FSIZE, &m_limit) == 0;
+            const rlimit small{64, m_limit.rlim_max};
+            m_ok = m_ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
+        }
+        if (faults & ReadOnlyFolder) {
+            m_ok = m_ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+#ifdef Q_OS_LINUX
+            m_ok = m_ok && capabilities(m_capabilities, SYS_capget);
+            Capabilities dropped = m_capabilities;
+            dropped.data[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+            m_ok = m_ok && capabilities(dropped, SYS_capset);
+#endif
+            m_ok = m_ok && !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly);
+        }
+    }
+    ~Faults()
+    {
+        if (m_faults & ReadOnlyFolder) {
+#ifdef Q_OS_LINUX
+            capabilities(m_capabilities, SYS_capset);
+#endif
+            QFile::setPermissions(m_folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        }
+        if (m_faults & FullDisk) {
+            ::setrlimit(RLIMIT_FSIZE, &m_limit);
+            std::signal(SIGXFSZ, SIG_DFL);
+        }
+    }
+    bool ok() const { return m_ok; }
+};
 
 } // namespace
 
@@ -309,33 +385,64 @@ private slots:
 
     void save_data()
     {
-        // The typed name; the dialog's answer (null: cancelled); the file there before; the warning ("": saved).
+        // The typed name; the dialog's answer (null: cancelled); what lies there before (see place());
+        // the warning ("": saved); faults during the save; the filter the window opens with; what is written.
         QTest::addColumn<Save>("s");
+        const QByteArray old(200, 'z');
         QTest::newRow("flat") << Save{"", "flat.DAT", {}, ""};
-        QTest::newRow("replaces, no extension added") << Save{"", "noext", QByteArray(200, 'z'), ""};
+        QTest::newRow("replaces, no extension added") << Save{"", "noext", old, ""};
         QTest::newRow("cancelled") << Save{"typed.DAT", {}, {}, ""};
         QTest::newRow("unwritable, name kept") << Save{"typed.DAT", "no-such-folder/x.DAT", {}, "cannot be created"};
+        QTest::newRow("NUL in the name") << Save{"typed.DAT", QStringLiteral("new") + QChar(0) + ".DAT", {}, "NUL"};
+        QTest::newRow("full disk: old file kept") << Save{"typed.DAT", "old.DAT", old, "cannot be written", FullDisk};
+        QTest::newRow("onto a pipe: refused") << Save{"typed.DAT", "pipe.DAT", "<pipe>", "not an ordinary file"};
+        QTest::newRow("link: its target replaced") << Save{"", "link.DAT", "<link>" + old, ""};
+        QTest::newRow("read-only folder: in place") << Save{"", "old.DAT", old, "", ReadOnlyFolder};
+        QTest::newRow("read-only folder, full disk") << Save{"typed.DAT", "old.DAT", "old", "cannot be written", ReadOnlyFolder | FullDisk};
+        // A band at the limit widens the range to it; the others fall to its bottom.
+        const double limit = double(1e30f);
+        QTest::newRow("a gain of 1e30 saved back") << Save{"", "back.DAT", {}, "", 0, withGains({1e30}),
+                                                           withGains({limit, -50, -50, -50, -50, -50, -50, -50, -50, -50})};
     }
     void save()
     {
         QFETCH(Save, s);
+        QStringList files;  // expected in the folder afterwards
+        if (!s.opened.isNull()) {
+            writeFile(path("open.DAT"), s.opened);
+            filterFileName = path("open.DAT");
+            files << "open.DAT";
+        }
         auto w = open();
+        const QString before = filterFileName;
         act(w.get(), s.typed.isEmpty() ? QStringList() : QStringList{"Textfiltname~" + s.typed});
         if (!s.existing.isNull())
-            writeFile(path(s.answer), s.existing);
+            place(path(s.answer), s.existing);
         fake->dialogResults.push_back(path(s.answer));
-        act(w.get(), {"Command3D2"});
+        {
+            const Faults faults(s.faults, dir->path());
+            QVERIFY(faults.ok());
+            act(w.get(), {"Command3D2"});
+        }
         QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::SaveDialog);
         const CommonDialog &d = fake->dialogs[0].settings;
         QCOMPARE(QStringList({QString::number(d.Flags), d.Filter, QString::number(d.FilterIndex), QString::number(d.CancelError), d.FileName}),
-                 QStringList({"0", "Filter File (*.DAT)|*.DAT", "1", "1", s.typed.isEmpty() ? "*.DAT" : s.typed}));
+                 QStringList({"0", "Filter File (*.DAT)|*.DAT", "1", "1", s.typed.isEmpty() ? (before.isEmpty() ? "*.DAT" : before) : s.typed}));
         const bool saved = !s.answer.isNull() && s.message.isEmpty();
         QCOMPARE(w->isVisible(), !saved);
         QCOMPARE(filterFileName, saved ? path(s.answer) : s.typed);
-        QVERIFY(s.message.isEmpty() ? fake->messages.isEmpty() : warned(path(s.answer), s.message));
-        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden), saved ? QStringList{s.answer} : QStringList{});
-        if (saved)
-            QCOMPARE(content(path(s.answer)), Flat);
+        QVERIFY2(s.message.isEmpty() ? fake->messages.isEmpty() : warned(path(s.answer), s.message), qPrintable(fake->messages.value(0).prompt));
+        // Nothing left behind, nothing replaced that was refused.
+        if (saved || !s.existing.isNull())
+            files << s.answer;
+        const QString target = s.existing.startsWith("<link>") ? (files << "target", path("target")) : path(s.answer);
+        files.sort();
+        QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), files);
+        QCOMPARE(QFileInfo(path(s.answer)).isSymLink(), target != path(s.answer));
+        if (s.existing == "<pipe>")
+            QVERIFY(QFileInfo(target).exists() && !QFileInfo(target).isFile());
+        else if (saved || !s.existing.isNull())
+            QCOMPARE(content(target), saved ? s.written : s.existing);
     }
 
     // Each browse starts from a read filter, a typed gain and bottom; a failure keeps all and warns once.
@@ -357,12 +464,17 @@ private slots:
         QTest::newRow("1e999") << Browse{"huge.DAT", QByteArray(flat).replace(" 63  0", " 63  1e999"), {}, "too large"};
         QTest::newRow("gain beyond 1e30") << Browse{"far.DAT", QByteArray(flat).replace(" 63  0", " 63 -2e30"), {}, "1e30"};
         QTest::newRow("a folder") << Browse{".", {}, {}, "folder"};
+        QTest::newRow("a pipe, at once") << Browse{"pipe.DAT", "<pipe>", {}, "not an ordinary file"};
+        QTest::newRow("through a link") << Browse{"link.DAT", "<link>" + withGains({1, 2, 3}), {}, "", "+50.0 -20.0",
+                                                  "+1. +2. +3. -0. -0. -0. -0. -0. -0. -0."};
+        // Cut at the NUL, the name would be that of the filter read before.
+        QTest::newRow("NUL in the name") << Browse{QStringLiteral("previous.DAT") + QChar(0) + "x", {}, {}, "NUL"};
     }
     void browse()
     {
         QFETCH(Browse, b);
         if (!b.content.isNull())
-            writeFile(path(b.file), b.content);
+            place(path(b.file), b.content);
         filterFileName = path("previous.DAT");
         writeFile(filterFileName, withGains({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         auto w = open();

@@ -55,7 +55,7 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "Warning - incompatible settings!",
     "CAUTION! - You Must Specify the name of all the files!",
     "File Specification Error",
-    "The file name %1 cannot be handed to the converter: a file name must not contain a double quote (\") nor end in a backslash (\\). Please correct it.",
+    "The file name %1 cannot be handed to the converter: a file name must not contain a double quote (\") or a NUL character, nor end in a backslash (\\). Please correct it.",
     "No conversion mode is selected.",
     "Conversion Error",
     "The working folder %1 cannot be used: it does not exist or cannot be entered. The converter was not started.",
@@ -81,6 +81,8 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "it holds none of the twenty numbers a filter needs",
     "it holds only %1 of the twenty numbers a filter needs",
     "it is a folder, not a file",
+    "it is not an ordinary file but a pipe, a device or a socket",
+    "its name holds a NUL character, which no file name can hold",
     "it cannot be opened (%1)",
     "it cannot be created (%1)",
     "it cannot be written (%1)",
@@ -91,7 +93,7 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "No region settings of the desktop were found. Choose a locale whose decimal symbol is \".\" and whose grouping symbol is \",\" before starting Brenvik, for example with LC_NUMERIC=en_US.UTF-8 (or LANG=en_US.UTF-8), then try again.",
     "No program can be started: the command line names none.",
     "The program %1 cannot be found beside Brenvik, in the current folder %2 or on the PATH.",
-    "brenvik: no display found (neither DISPLAY nor WAYLAND_DISPLAY is set); start it from a desktop session."};
+    "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."};
 
 } // namespace
 

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -61,6 +62,7 @@ class TestHost : public QObject
 
 private slots:
     void starts();
+    void startWithoutDisplay();
     void messageBox();
     void fileDialogs();
     void fileDialogPatterns();
@@ -70,8 +72,8 @@ void TestHost::starts()
 {
     QTemporaryDir tmp;
     const QString root = tmp.path(), helpers = tmp.filePath("helpers");
-    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my docs/Manual"));
-    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my docs/Manual/MBrenvik.mht"));
+    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my \\docs/Manual"));
+    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my \\docs/Manual/MBrenvik.mht"));
     QFile broken(tmp.filePath("work/broken"));  // executable, but neither a loadable program nor a script
     QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly));
     QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
@@ -86,10 +88,10 @@ void TestHost::starts()
         {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim")", nullptr, {""},
          {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim"}},
         {R"(frelio.exe "room._01" "OUT.WAV" 1 W )", nullptr, {""}, {"frelio", "room._01", "OUT.WAV", "1", "W"}},
-        {"Explorer " + root + R"(\my docs\Manual\MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + "/my docs/Manual/MBrenvik.mht"}},
-        {R"(EXPLORER "Manual\MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
-        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {"\"C:/Nowhere/Manual/MBrenvik.mht\""}, {}},
-        {R"(Explorer Manual\MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
+        {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
+        {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
+        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {R"("C:\Nowhere\Manual\MBrenvik.mht")"}, {}},
+        {R"(Explorer Manual/MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
         {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", {""}, {"gnome-control-center", "region"}},
         {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, {"LC_NUMERIC", "\".\"", "\",\""}, {}},
         {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, {"\"NOSUCH.EXE\""}, {}},
@@ -131,6 +133,33 @@ void TestHost::starts()
     const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);
     QVERIFY2(message.contains("\"ZARVO.EXE\"") && message.contains("only available on Windows"), qPrintable(message));
 #endif
+}
+
+// The program itself, where no display can be used: one plain line and a failure status, never
+// Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
+void TestHost::startWithoutDisplay()
+{
+    const struct { const char *row; QStringList set, arguments; } rows[] = {
+        {"nothing set", {}, {}},
+        {"DISPLAY naming no server", {"DISPLAY=:brenvik-none"}, {}},
+        {"-display naming no server", {"DISPLAY=:brenvik-none"}, {"-display", ":77x"}},
+        {"Wayland socket with no server", {"WAYLAND_DISPLAY=brenvik-none"}, {}},
+    };
+    for (const auto &r : rows) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+            environment.remove(QLatin1String(name));
+        for (const QString &assignment : r.set)
+            environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
+        program.setProcessEnvironment(environment);
+        program.start(QCoreApplication::applicationDirPath() + "/brenvik", r.arguments);
+        ROW_COMPARE(r.row, program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit, true);
+        ROW_COMPARE(r.row, program.exitCode(), 2);
+        ROW_COMPARE(r.row, QString::fromUtf8(program.readAllStandardError()),
+                    QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
+                                   "that answers); start it from a desktop session.\n"));
+    }
 }
 
 void TestHost::messageBox()

@@ -2,6 +2,7 @@
 
 #include "ProcessStart.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 
@@ -24,6 +25,13 @@ bool FakePlatform::setCurrentDirectory(const QString &dir)
         return false;
     m_currentDirectory = dir;
     return true;
+}
+
+void FakePlatform::processPendingEvents()
+{
+    ++pendingEventRuns;
+    if (deliverPendingEvents)
+        QCoreApplication::processEvents();
 }
 
 int FakePlatform::messageBox(const QString &prompt, int style, const QString &title)

@@ -27,10 +27,11 @@ public:
     void showModal(QDialog &dialog) override;
     NumberSymbols numberSymbols() const override { return symbols; }
     void beep() override { ++beeps; }
-    void processPendingEvents() override { ++pendingEventRuns; }
+    void processPendingEvents() override;
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
+    QChar pathSeparator() const override { return separator; }
     void endProgram() override { ++endCalls; }
 
     // Settings a test may change.
@@ -38,12 +39,15 @@ public:
     QString exeFolder = QStringLiteral("/opt/brenvik");
     QString arguments;
     bool ignoreCase = false;
+    QChar separator = u'/';
     /// Folders that setCurrentDirectory() accepts; empty means any.
     QStringList existingFolders;
     /// When set, startProgram() really starts the program (end-to-end tests).
     bool realStart = false;
     /// Returned by startProgram() when not starting for real.
     QString startError;
+    /// When set, processPendingEvents() really delivers the queued events.
+    bool deliverPendingEvents = false;
 
     // Scripted answers, taken in order. An unscripted message box answers
     // its default (first) button; an unscripted file dialog is cancelled.
