@@ -153,7 +153,7 @@ fi
 echo "== AppStream data, desktop entry and manual page"
 appstreamcli validate-tree --no-net "$scratch/root" || fail "the AppStream data does not validate"
 man_page=$scratch/root/usr/share/man/man1/brenvik.1.gz
-rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l "$man_page" 2>"$scratch/man.err")
+rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -E UTF-8 -l "$man_page" 2>"$scratch/man.err")
 if [[ -s $scratch/man.err ]]; then
     cat "$scratch/man.err"
     fail "the manual page renders with warnings"
