@@ -1,22 +1,30 @@
 #!/usr/bin/env bash
-# install_package.sh <build> <scratch> <search probe> <install dir> <expect manual 0|1> <cmake bin dir>
+# install_package.sh <build> <scratch> <search probe> <install dir> <expect manual 0|1> <cmake bin dir> <LICENSE>
 #
 # 1. cmake --install into a scratch DESTDIR with prefix /usr: every file in
 #    its place, the bin/ link relative and pointing at the program.
 # 2. cpack builds the .deb; its name, control fields and file list are read
 #    with dpkg-deb, and it is unpacked into a scratch root with dpkg-deb -x.
-# 3. The unpacked program is started through its bin/ link with a keyword,
+# 3. What a distribution checks: lintian finds no error and no warning,
+#    the AppStream data and the desktop entry validate, the manual page
+#    renders without a warning, the copyright file carries the licence.
+# 4. The unpacked program is started through its bin/ link with a keyword,
 #    headless, until its window is shown; the program search, given that
 #    link, finds all five converters in the unpacked program folder only,
 #    and each found converter runs as the one it was asked for.
 set -uo pipefail
 
-build=$1 scratch=$2 probe=$3 installdir=$4 expect_manual=$5 cmakebin=$6
+build=$1 scratch=$2 probe=$3 installdir=$4 expect_manual=$5 cmakebin=$6 licence=$7
 cpack=$cmakebin/cpack
 cmake=$cmakebin/cmake
 
 for tool in "$cpack" dpkg-deb dpkg; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+# The checkers are not optional: a package test that quietly skipped them
+# would let the package drift. ./dev test installs them.
+for tool in lintian appstreamcli desktop-file-validate man lexgrog; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed (./dev test installs it)"; exit 1; }
 done
 
 failures=0
@@ -43,13 +51,11 @@ check_tree() {
         [[ $(readlink -f "$link") == "$(readlink -f "$dir/brenvik")" ]] \
             || fail "$what: /usr/bin/brenvik -> $target does not lead to $dir/brenvik"
     fi
-    local desktop=$root/usr/share/applications/brenvik.desktop
+    local desktop=$root/usr/share/applications/org.brenvik.Brenvik.desktop
     if [[ -f $desktop ]]; then
         grep -qx 'Exec=brenvik' "$desktop" || fail "$what: desktop entry does not start brenvik"
         grep -qx 'Icon=brenvik' "$desktop" || fail "$what: desktop entry names another icon"
-        if command -v desktop-file-validate >/dev/null; then
-            desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
-        fi
+        desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
     else
         fail "$what: no $desktop"
     fi
@@ -103,14 +109,17 @@ field() { dpkg-deb -f "$deb" "$1"; }
 # Without the Qt libraries among the dependencies apt would install a
 # program that cannot start.
 depends=$(field Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: '$depends'"
 done
 
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' | sort >"$scratch/contents"
 for path in /usr/bin/brenvik /usr/$installdir/brenvik \
             "${converters[@]/#//usr/$installdir/}" \
-            /usr/share/applications/brenvik.desktop \
+            /usr/share/applications/org.brenvik.Brenvik.desktop \
+            /usr/share/metainfo/org.brenvik.Brenvik.metainfo.xml \
+            /usr/share/man/man1/brenvik.1.gz \
+            /usr/share/doc/brenvik/copyright /usr/share/doc/brenvik/changelog.gz \
             /usr/share/icons/hicolor/scalable/apps/brenvik.svg \
             /usr/share/icons/hicolor/scalable/apps/brenvik-equalizer.svg; do
     grep -qx -- "$path" "$scratch/contents" || fail "package lacks $path"
@@ -123,6 +132,45 @@ fi
 echo "== dpkg-deb -x into a scratch root"
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
 check_tree "$scratch/root" "unpacked package"
+
+echo "== lintian"
+# Overrides are ignored here, so that none can hide an error or a warning;
+# an override may only quieten an informational tag, and must say why.
+lintian --no-override --display-info --fail-on error,warning "$deb" \
+    >"$scratch/lintian.out" 2>"$scratch/lintian.err"
+status=$?
+cat "$scratch/lintian.out"
+# As root lintian complains about that on standard error; that is no tag.
+grep -vx 'running with root privileges is not recommended!' "$scratch/lintian.err"
+if ((status)) || grep -q '^[EW]: ' "$scratch/lintian.out"; then
+    fail "lintian reports errors or warnings (status $status)"
+fi
+overrides=$scratch/root/usr/share/lintian/overrides/brenvik
+if [[ -f $overrides ]] && awk '/^[^#]/ && prev !~ /^#/ { bad = 1 } { prev = $0 } END { exit !bad }' "$overrides"; then
+    fail "a lintian override in $overrides does not say why (a comment line above it)"
+fi
+
+echo "== AppStream data, desktop entry and manual page"
+appstreamcli validate-tree --no-net "$scratch/root" || fail "the AppStream data does not validate"
+man_page=$scratch/root/usr/share/man/man1/brenvik.1.gz
+rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -E UTF-8 -l "$man_page" 2>"$scratch/man.err")
+if [[ -s $scratch/man.err ]]; then
+    cat "$scratch/man.err"
+    fail "the manual page renders with warnings"
+fi
+for section in NAME SYNOPSIS DESCRIPTION FILES ENVIRONMENT "EXIT STATUS" "SEE ALSO"; do
+    grep -qx "$section" <<<"$rendered" || fail "the manual page has no section $section"
+done
+for keyword in TIMTOWAV WAVTOTIM BKTOTIM VELMTOTIM VELMTOWAV; do
+    grep -q "$keyword" <<<"$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$rendered")" \
+        || fail "the manual page's synopsis lacks $keyword"
+done
+lexgrog "$man_page" | grep -q ': "brenvik - ' || fail "the manual page has no whatis entry for brenvik"
+# The copyright file's licence is the project's LICENSE, word for word.
+sed -n '/^ Permission/,$p' "$scratch/root/usr/share/doc/brenvik/copyright" \
+    | sed 's/^ //; s/^\.$//' >"$scratch/copyright-licence"
+sed -n '/^Permission/,$p' "$licence" | diff -u - "$scratch/copyright-licence" \
+    || fail "the licence in the copyright file differs from LICENSE"
 
 echo "== the unpacked program, started through its link"
 started=$(cd "$scratch/empty" && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen \
