@@ -2,48 +2,159 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
+
+#include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
-// Letter case ignored and a trailing ".exe" dropped, so that the names a
-// Windows command line uses meet the file names of this host.
-QString programKey(const QString &name)
+bool endsWithExe(const QString &name)
 {
-    QString key = name.toCaseFolded();
-    if (key.endsWith(QLatin1String(".exe")) && key.size() > 4)
-        key.chop(4);
-    return key;
+    return name.size() > 4 && name.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive);
 }
 
-bool isProgramFile(const QFileInfo &info)
+bool isRegularFile(const QString &path)
 {
-    return info.isFile() && info.isExecutable();
+#ifdef Q_OS_UNIX
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 && S_ISREG(info.st_mode);
+#else
+    return QFileInfo(path).isFile();
+#endif
 }
 
-// The program in `folder` whose name matches `key`; an exact spelling wins
-// over other letter cases so that the result does not depend on listing order.
-QString findInFolder(const QString &folder, const QString &name, const QString &key)
+bool isRunnable(const QString &path)
 {
-    const QDir dir(folder);
-    if (folder.isEmpty() || !dir.exists())
-        return {};
-    const QFileInfo exact(dir.filePath(name));
-    if (isProgramFile(exact))
-        return exact.absoluteFilePath();
-    QStringList matches;
-    QDirIterator it(dir.path(), QDir::Files | QDir::Executable | QDir::Hidden | QDir::System);
-    while (it.hasNext()) {
-        it.next();
-        if (programKey(it.fileName()) == key && isProgramFile(it.fileInfo()))
-            matches << it.fileInfo().absoluteFilePath();
+#ifdef Q_OS_UNIX
+    if (::access(QFile::encodeName(path).constData(), X_OK) == 0)
+        return true;
+#else
+    if (QFileInfo(path).isExecutable())
+        return true;
+#endif
+    return isWindowsProgram(readExecutableKind(path));
+}
+
+// The names in a folder by their case-folded form. A case-blind lookup
+// would otherwise list every folder on PATH at every click; a listing is
+// used again until the folder changes (its modification time moves), and
+// only once that time lies well in the past, since a change within the
+// file system's timestamp granularity would leave it unmoved. So a lookup
+// in an unchanged folder costs one stat.
+class FolderNames
+{
+public:
+    /// The names in `folder` whose case-folded form is `foldedName`, the
+    /// spelling `exact` first, the others sorted.
+    QStringList matching(const QString &folder, const QString &foldedName, const QString &exact)
+    {
+        const QMutexLocker lock(&m_mutex);
+#ifdef Q_OS_UNIX
+        Listing &listing = m_listings[folder];
+        if (listing.encoded.isEmpty())
+            listing.encoded = QFile::encodeName(folder);
+        struct stat info;
+        if (::stat(listing.encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            m_listings.remove(folder);
+            return {};
+        }
+        const qint64 changed = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        if (!listing.settled || listing.changed != changed) {
+            struct timespec now;
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            listing.changed = changed;
+            listing.settled = changed < qint64(now.tv_sec - 2) * 1000000000;
+            list(folder, listing);
+        }
+#else
+        Listing listing;
+        list(folder, listing);
+#endif
+        QStringList names = listing.byFoldedName.value(foldedName);
+        if (names.removeOne(exact))
+            names.prepend(exact);
+        return names;
     }
-    if (matches.isEmpty())
+
+private:
+    struct Listing
+    {
+        QByteArray encoded;  ///< the folder's name for the system
+        qint64 changed = 0;
+        bool settled = false;
+        QHash<QString, QStringList> byFoldedName;
+    };
+
+    static void list(const QString &folder, Listing &listing)
+    {
+        listing.byFoldedName.clear();
+        QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System);
+        while (it.hasNext())
+            listing.byFoldedName[it.nextFileInfo().fileName().toCaseFolded()] << it.fileName();
+        for (QStringList &names : listing.byFoldedName)
+            names.sort();  // the result must not depend on listing order
+    }
+
+    QMutex m_mutex;
+    QHash<QString, Listing> m_listings;
+};
+
+FolderNames &folderNames()
+{
+    static FolderNames names;
+    return names;
+}
+
+// The folders searched, in order, without repeats; worked out again only
+// when one of the three texts changes.
+QStringList searchFolders(const QString &ownFolder, const QString &currentDir,
+                          const QString &pathVariable)
+{
+    static QMutex mutex;
+    static QStringList key, folders;
+    const QMutexLocker lock(&mutex);
+    const QStringList now{ownFolder, currentDir, pathVariable};
+    if (now != key) {
+        const QDir current(currentDir);
+        folders.clear();
+        if (!ownFolder.isEmpty())
+            folders << QDir::cleanPath(current.absoluteFilePath(ownFolder));
+        folders << QDir::cleanPath(current.absolutePath());
+        for (const QString &entry : pathVariable.split(QDir::listSeparator(), Qt::SkipEmptyParts))
+            folders << QDir::cleanPath(current.absoluteFilePath(entry));
+        folders.removeDuplicates();
+        key = now;
+    }
+    return folders;
+}
+
+// Looks for `name` in `folder`: the exact spelling first, then any other
+// letter case. Files that cannot be run are noted and skipped.
+QString findInFolder(const QString &folder, const QString &name, ProgramSearch &search)
+{
+    if (folder.isEmpty())
         return {};
-    matches.sort();
-    return matches.constFirst();
+    const QStringList names = folderNames().matching(folder, name.toCaseFolded(), name);
+    for (const QString &candidate : names) {
+        const QString path = folder + u'/' + candidate;
+        if (isRunnable(path))
+            return path;
+        if (search.notRunnable.isEmpty() && isRegularFile(path))
+            search.notRunnable = QDir::cleanPath(path);
+    }
+    return {};
 }
 
 } // namespace
@@ -117,29 +228,69 @@ bool survivesWindowsQuoting(const QString &name)
     return !name.contains(u'"') && !name.endsWith(u'\\');
 }
 
+ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
+                            const QString &currentDir, const QString &pathVariable)
+{
+    ProgramSearch search;
+    if (name.isEmpty())
+        return search;
+    const QDir current(currentDir);
+    if (name.contains(u'/') || name.contains(u'\\')) {
+        const QString given = QDir::cleanPath(current.absoluteFilePath(QString(name).replace(u'\\', u'/')));
+        if (isRegularFile(given) && isRunnable(given))
+            search.found = given;
+        else if (isRegularFile(given))
+            search.notRunnable = given;
+        return search;
+    }
+
+    const QStringList folders = searchFolders(ownFolder, currentDir, pathVariable);
+
+    const QStringList spellings = endsWithExe(name)
+        ? QStringList{name, name.chopped(4)}
+        : QStringList{name + QStringLiteral(".exe"), name};
+    for (const QString &spelling : spellings) {
+        for (const QString &folder : std::as_const(folders)) {
+            const QString found = findInFolder(folder, spelling, search);
+            if (!found.isEmpty()) {
+                search.found = QDir::cleanPath(found);
+                return search;
+            }
+        }
+    }
+    return search;
+}
+
 QString findProgram(const QString &name, const QString &ownFolder,
                     const QString &currentDir, const QString &pathVariable)
 {
-    if (name.isEmpty())
-        return {};
-    const QDir current(currentDir);
-    if (name.contains(u'/') || name.contains(u'\\')) {
-        const QFileInfo given(current.filePath(QString(name).replace(u'\\', u'/')));
-        return isProgramFile(given) ? QDir::cleanPath(given.absoluteFilePath()) : QString();
-    }
+    return searchProgram(name, ownFolder, currentDir, pathVariable).found;
+}
 
-    QStringList folders;
-    if (!ownFolder.isEmpty())
-        folders << current.absoluteFilePath(ownFolder);
-    folders << current.absolutePath();
-    for (const QString &entry : pathVariable.split(QDir::listSeparator(), Qt::SkipEmptyParts))
-        folders << current.absoluteFilePath(entry);
-
-    const QString key = programKey(name);
-    for (const QString &folder : std::as_const(folders)) {
-        const QString found = findInFolder(folder, name, key);
-        if (!found.isEmpty())
-            return QDir::cleanPath(found);
-    }
-    return {};
+ExecutableKind readExecutableKind(const QString &path)
+{
+    QByteArray head(64, '\0');
+    QByteArray peHeader(6, '\0');
+#ifdef Q_OS_UNIX
+    // Without blocking: a named pipe in place of a program must not hang the window.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return ExecutableKind::Unknown;
+    struct stat info;
+    ssize_t got = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
+                    ? ::pread(fd, head.data(), head.size(), 0) : -1;
+    head.resize(std::max<ssize_t>(got, 0));
+    const qint64 offset = peHeaderOffset(head);
+    got = offset >= 0 ? ::pread(fd, peHeader.data(), peHeader.size(), off_t(offset)) : 0;
+    peHeader.resize(std::max<ssize_t>(got, 0));
+    ::close(fd);
+#else
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return ExecutableKind::Unknown;
+    head = file.read(head.size());
+    const qint64 offset = peHeaderOffset(head);
+    peHeader = offset >= 0 && file.seek(offset) ? file.read(peHeader.size()) : QByteArray();
+#endif
+    return classifyExecutable(head, peHeader);
 }
