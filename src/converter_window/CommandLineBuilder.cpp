@@ -57,15 +57,22 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     if (in.optBin)
         rate = 44100;
     const QString rateText = formatNumber(rate, u" ###### ", in.symbols);
+    // A name as it goes on the line: unchanged, or in Windows form for a
+    // Windows converter run through Wine (the fields keep the host's form).
+    auto onLine = [&](const QString &name) {
+        return in.wineDrives ? toWindowsName(name, *in.wineDrives).text : name;
+    };
+    auto quotedName = [&](const QString &name) { return quoted(onLine(name)); };
     const bool withFilter = !in.filterFileName.isEmpty() && in.octaveFilter;
-    const QString filter = withFilter ? quoted(in.filterFileName) : QString();
+    const QString filter = withFilter ? quotedName(in.filterFileName) : QString();
 
     // Names that go on the line must come back from the converter's
     // argument splitting exactly as they are.
     QStringList onTheLine;
     auto head = [&](const char *program) {
         onTheLine = {plan.wav, plan.timLeft};
-        return QLatin1String(program) + quoted(plan.wav) + u' ' + quoted(plan.timLeft);
+        plan.program = QLatin1String(program).trimmed();
+        return QLatin1String(program) + quotedName(plan.wav) + u' ' + quotedName(plan.timLeft);
     };
 
     // The .TIM blocks: the right channel in stereo, or `mono` in its place.
@@ -73,7 +80,7 @@ LaunchPlan buildLaunch(const LaunchInput &in)
         plan.timLeft = completeName(plan.timLeft, u".TIM");
         plan.commandLine = head(program);
         if (in.stereo) {
-            plan.commandLine += u' ' + quoted(plan.timRight);
+            plan.commandLine += u' ' + quotedName(plan.timRight);
             onTheLine << plan.timRight;
         } else {
             plan.commandLine += mono;
@@ -110,7 +117,15 @@ LaunchPlan buildLaunch(const LaunchInput &in)
         onTheLine << in.filterFileName;
 
     for (const QString &name : std::as_const(onTheLine)) {
-        if (!survivesWindowsQuoting(name)) {
+        if (in.wineDrives) {
+            const WindowsNameFault fault = toWindowsName(name, *in.wineDrives).fault;
+            if (fault != WindowsNameFault::None) {
+                plan.untranslatableName = name;
+                plan.untranslatableFault = fault;
+                break;
+            }
+        }
+        if (!survivesWindowsQuoting(onLine(name))) {
             plan.unsafeName = name;
             break;
         }
