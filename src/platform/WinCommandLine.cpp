@@ -10,10 +10,14 @@
 #include <algorithm>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/inotify.h>
 #endif
 
 namespace {
@@ -49,13 +53,38 @@ bool isRunnable(const QString &path)
 
 // The names in a folder by their case-folded form. A case-blind lookup
 // would otherwise list every folder on PATH at every click; a listing is
-// used again until the folder changes (its modification time moves), and
-// only once that time lies well in the past, since a change within the
-// file system's timestamp granularity would leave it unmoved. So a lookup
-// in an unchanged folder costs one stat.
+// used again until the folder changes. On Linux inotify says when that is,
+// so a search costs one read for all folders together; elsewhere, or past
+// the limit of watches, the folder's modification time must have moved,
+// and a listing counts only once that time lies well in the past, since a
+// change within the file system's timestamp granularity leaves it unmoved.
 class FolderNames
 {
 public:
+    /// Takes in the changes to the watched folders since the last call.
+    void catchUp()
+    {
+        const QMutexLocker lock(&m_mutex);
+#ifdef Q_OS_LINUX
+        if (m_inotify < 0)
+            return;
+        alignas(struct inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(m_inotify, buffer, sizeof buffer)) > 0;) {
+            for (const char *p = buffer; p < buffer + got;) {
+                const auto *event = reinterpret_cast<const struct inotify_event *>(p);
+                for (Listing &listing : m_listings) {
+                    if (listing.watch < 0 || !(event->mask & IN_Q_OVERFLOW || event->wd == listing.watch))
+                        continue;
+                    listing.current = false;
+                    if (event->mask & IN_IGNORED)
+                        listing.watch = -1;  // the folder went away
+                }
+                p += sizeof(struct inotify_event) + event->len;
+            }
+        }
+#endif
+    }
+
     /// The names in `folder` whose case-folded form is `foldedName`, the
     /// spelling `exact` first, the others sorted.
     QStringList matching(const QString &folder, const QString &foldedName, const QString &exact)
@@ -65,18 +94,9 @@ public:
         Listing &listing = m_listings[folder];
         if (listing.encoded.isEmpty())
             listing.encoded = QFile::encodeName(folder);
-        struct stat info;
-        if (::stat(listing.encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        if (!isCurrent(folder, listing)) {
             m_listings.remove(folder);
             return {};
-        }
-        const qint64 changed = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-        if (!listing.settled || listing.changed != changed) {
-            struct timespec now;
-            ::clock_gettime(CLOCK_REALTIME, &now);
-            listing.changed = changed;
-            listing.settled = changed < qint64(now.tv_sec - 2) * 1000000000;
-            list(folder, listing);
         }
 #else
         Listing listing;
@@ -92,7 +112,9 @@ private:
     struct Listing
     {
         QByteArray encoded;  ///< the folder's name for the system
-        qint64 changed = 0;
+        int watch = -1;      ///< its inotify watch, or -1
+        bool current = false;
+        qint64 changed = 0;  ///< without a watch: the modification time listed
         bool settled = false;
         QHash<QString, QStringList> byFoldedName;
     };
@@ -107,8 +129,51 @@ private:
             names.sort();  // the result must not depend on listing order
     }
 
+#ifdef Q_OS_UNIX
+    // Brings `listing` up to date; false when the folder is not there.
+    bool isCurrent(const QString &folder, Listing &listing)
+    {
+#ifdef Q_OS_LINUX
+        if (listing.watch >= 0) {
+            if (!listing.current)
+                list(folder, listing);
+            listing.current = true;
+            return true;
+        }
+        if (m_inotify == -2)
+            m_inotify = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (m_inotify >= 0) {
+            // Watched before it is listed: a change while listing is not missed.
+            listing.watch = ::inotify_add_watch(m_inotify, listing.encoded.constData(),
+                                                IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO
+                                                    | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR);
+            if (listing.watch >= 0) {
+                list(folder, listing);
+                listing.current = true;
+                return true;
+            }
+            if (errno == ENOENT || errno == ENOTDIR || errno == EACCES)
+                return false;
+        }
+#endif
+        struct stat info;
+        if (::stat(listing.encoded.constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+            return false;
+        const qint64 changed = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
+        if (!listing.settled || listing.changed != changed) {
+            struct timespec now;
+            ::clock_gettime(CLOCK_REALTIME, &now);
+            listing.changed = changed;
+            listing.settled = changed < qint64(now.tv_sec - 2) * 1000000000;
+            list(folder, listing);
+        }
+        return true;
+    }
+#endif
+
     QMutex m_mutex;
     QHash<QString, Listing> m_listings;
+    int m_inotify = -2;  ///< -2: not tried yet
 };
 
 FolderNames &folderNames()
@@ -245,6 +310,7 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
     }
 
     const QStringList folders = searchFolders(ownFolder, currentDir, pathVariable);
+    folderNames().catchUp();
 
     const QStringList spellings = endsWithExe(name)
         ? QStringList{name, name.chopped(4)}
