@@ -56,7 +56,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Created the Wine prefix $WINEPREFIX in $((SECONDS - started)) s"
 fi
 # One wineserver for the whole run: starting Wine costs seconds otherwise.
-[ -n "$wineserver" ] && "$wineserver" -p
+[ -z "$wineserver" ] || "$wineserver" -p || true
 
 echo "== 1. The Windows start, inside Wine"
 # Z: is the host's root folder in every Wine prefix.
