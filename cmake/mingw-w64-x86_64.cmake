@@ -2,9 +2,11 @@
 # thread model is preferred, the default one works as well):
 #   cmake -S windows -B build-mingw -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(_brenvik_mingw x86_64-w64-mingw32)
+# mingw-w64-i686.cmake sets the 32-bit target and includes this file.
+if(NOT _brenvik_mingw)
+    set(CMAKE_SYSTEM_PROCESSOR x86_64)
+    set(_brenvik_mingw x86_64-w64-mingw32)
+endif()
 find_program(_brenvik_mingw_cxx NAMES ${_brenvik_mingw}-g++-posix ${_brenvik_mingw}-g++)
 find_program(_brenvik_mingw_cc NAMES ${_brenvik_mingw}-gcc-posix ${_brenvik_mingw}-gcc)
 find_program(_brenvik_mingw_rc NAMES ${_brenvik_mingw}-windres)

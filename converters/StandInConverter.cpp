@@ -4,9 +4,13 @@
 // creates or touches an output file. The role is chosen when it is built.
 //
 // When BRENVIK_CONVERTER_RECORD names a file, every run appends one JSON
-// line with the program's role, its current directory and its arguments,
-// before any check, so tests can see exactly what arrived.
+// line with the program's role, its current directory, its arguments and,
+// when the request is faulty, what is wrong with it, so tests can see
+// exactly what arrived. A Windows build also records the raw command line
+// (GetCommandLineW), which is what converters of this kind may read, and
+// whether it is a 32-bit or a 64-bit program.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,7 +20,10 @@
 #include <string_view>
 #include <vector>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <cstring>
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -59,7 +66,74 @@ std::string jsonString(std::string_view text)
     return out + '"';
 }
 
-void recordRun(const Args &args)
+#ifdef _WIN32
+std::string utf8Of(const std::wstring &text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string out(std::size_t(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), out.data(), size, nullptr,
+                        nullptr);
+    return out;
+}
+
+// Appends `line` in one write. Opened for appending only, so that runs
+// started together cannot write over each other's lines (the C runtime's
+// "a" mode seeks to the end and then writes, which is not one step). Under
+// Wine the file may be named as the host names it ("/tmp/..."); Wine's own
+// kernel32 then gives its Windows name.
+bool appendRecord(const char *name, const std::string &line)
+{
+    std::wstring path;
+    if (name[0] == '/') {
+        using Convert = WCHAR *(CDECL *)(LPCSTR);
+        if (const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
+                                                 "wine_get_dos_file_name")) {
+            Convert convert;
+            std::memcpy(&convert, &found, sizeof convert);
+            if (WCHAR *dos = convert(name)) {
+                path = dos;
+                HeapFree(GetProcessHeap(), 0, dos);
+            }
+        }
+    }
+    if (path.empty()) {
+        const int size = MultiByteToWideChar(CP_UTF8, 0, name, -1, nullptr, 0);
+        path.assign(std::size_t(std::max(size, 1)), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, name, -1, path.data(), size);
+        path.resize(path.size() - 1);
+    }
+    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool done = WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr)
+                   && written == line.size();
+    CloseHandle(file);
+    return done;
+}
+#else
+// Appends `line` in one write in append mode, so that runs started
+// together do not mix lines.
+bool appendRecord(const char *name, const std::string &line)
+{
+    std::FILE *file = std::fopen(name, "ab");
+    if (!file)
+        return false;
+    const bool done = std::fwrite(line.data(), 1, line.size(), file) == line.size();
+    return std::fclose(file) == 0 && done;
+}
+#endif
+
+// A bad request: which argument (from 1) and what is wrong with it.
+struct Fault
+{
+    std::string message;
+};
+
+void recordRun(const Args &args, const std::optional<Fault> &fault)
 {
     const char *recordFile = std::getenv("BRENVIK_CONVERTER_RECORD");
     if (!recordFile || !*recordFile)
@@ -70,22 +144,18 @@ void recordRun(const Args &args)
                      + ", \"args\": [";
     for (std::size_t i = 0; i < args.size(); ++i)
         line += (i ? ", " : "") + jsonString(args[i]);
-    line += "]}\n";
-    // One write in append mode, so that runs started together do not mix lines.
-    if (std::FILE *file = std::fopen(recordFile, "ab")) {
-        std::fwrite(line.data(), 1, line.size(), file);
-        std::fclose(file);
-    } else {
+    line += "]";
+#ifdef _WIN32
+    line += ", \"commandLine\": " + jsonString(utf8Of(GetCommandLineW()))
+          + ", \"bits\": \"" + std::to_string(sizeof(void *) * 8) + "\"";
+#endif
+    if (fault)
+        line += ", \"fault\": " + jsonString(fault->message);
+    line += "}\n";
+    if (!appendRecord(recordFile, line))
         std::fprintf(stderr, "%s: cannot append to the record file \"%s\"\n", role.data(),
                      recordFile);
-    }
 }
-
-// A bad request: which argument (from 1) and what is wrong with it.
-struct Fault
-{
-    std::string message;
-};
 
 std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
 
@@ -389,8 +459,8 @@ Outcome examine(const Args &args)
 int main(int argc, char **argv)
 {
     const Args args(argv + 1, argv + argc);
-    recordRun(args);
     const Outcome outcome = examine(args);
+    recordRun(args, outcome.fault);
     if (outcome.fault) {
         std::fprintf(stderr, "%s: bad request: %s\n", role.data(), outcome.fault->message.c_str());
         return 2;

@@ -603,7 +603,29 @@ void Brenvik::Command3D2_Click()
             MsgBox::Exclamation, QStringLiteral("Conversion Error"));
         return;
     }
-    const QString error = m_platform.startProgram(plan.commandLine, NormalFocus);
+    const FoundProgram converter = m_platform.findConverter(plan.program);
+    if (!converter.error.isEmpty()) {
+        m_platform.messageBox(converter.error, MsgBox::Exclamation,
+                              QStringLiteral("Conversion Error"));
+        return;
+    }
+    QString commandLine = plan.commandLine;
+    if (converter.wineDrives) {
+        // A Windows converter under Wine: the same line, its names in Windows form.
+        input.wineDrives = converter.wineDrives;
+        const LaunchPlan windows = buildLaunch(input);
+        if (!windows.untranslatableName.isEmpty()) {
+            m_platform.messageBox(
+                QStringLiteral("The file name %1 cannot be handed to the Windows converter %2: %3. "
+                               "Please correct it.")
+                    .arg(windows.untranslatableName, windows.program,
+                         windowsNameFaultText(windows.untranslatableFault)),
+                MsgBox::Exclamation, nameError);
+            return;
+        }
+        commandLine = windows.commandLine;
+    }
+    const QString error = m_platform.startConverter(converter, commandLine);
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Conversion Error"));
 }

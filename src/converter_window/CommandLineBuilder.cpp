@@ -59,8 +59,14 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     if (in.optBin)
         rate = 44100;
     const QString rateText = formatNumber(rate, u" ###### ", in.symbols);
+    // A name as it goes on the line: unchanged, or in Windows form for a
+    // Windows converter run through Wine (the fields keep the host's form).
+    auto onLine = [&](const QString &name) {
+        return in.wineDrives ? toWindowsName(name, *in.wineDrives).text : name;
+    };
+    auto quotedName = [&](const QString &name) { return quoted(onLine(name)); };
     const bool withFilter = !in.filterFileName.isEmpty() && in.octaveFilter;
-    const QString filter = withFilter ? quoted(in.filterFileName) : QString();
+    const QString filter = withFilter ? quotedName(in.filterFileName) : QString();
 
     // Names that go on the line must come back from the converter's
     // argument splitting exactly as they are; each with the text its field
@@ -68,7 +74,8 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     QList<std::pair<QString, QString>> onTheLine;
     auto head = [&](const char *program) {
         onTheLine = {{plan.wav, in.wav}, {plan.timLeft, in.timLeft}};
-        return QLatin1String(program) + quoted(plan.wav) + u' ' + quoted(plan.timLeft);
+        plan.program = QLatin1String(program).trimmed();
+        return QLatin1String(program) + quotedName(plan.wav) + u' ' + quotedName(plan.timLeft);
     };
 
     // The .TIM blocks: the right channel in stereo, or `mono` in its place.
@@ -76,7 +83,7 @@ LaunchPlan buildLaunch(const LaunchInput &in)
         plan.timLeft = completeName(plan.timLeft, u".TIM");
         plan.commandLine = head(program);
         if (in.stereo) {
-            plan.commandLine += u' ' + quoted(plan.timRight);
+            plan.commandLine += u' ' + quotedName(plan.timRight);
             onTheLine.append({plan.timRight, in.timRight});
         } else {
             plan.commandLine += mono;
@@ -112,10 +119,18 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     if ((in.modeVelmTim || in.modeVelmWav) && withFilter)
         onTheLine.append({in.filterFileName, in.filterFileName});
 
-    // A NUL character would end the command line (on Windows) or the
-    // argument (elsewhere) there: the converter would get another name.
     for (const auto &[name, shown] : std::as_const(onTheLine)) {
-        if (!survivesWindowsQuoting(name) || name.contains(QChar(0))) {
+        if (in.wineDrives) {
+            const WindowsNameFault fault = toWindowsName(name, *in.wineDrives).fault;
+            if (fault != WindowsNameFault::None) {
+                plan.untranslatableName = name;
+                plan.untranslatableFault = fault;
+                break;
+            }
+        }
+        // A NUL character would end the command line (on Windows) or the
+        // argument (elsewhere) there: the converter would get another name.
+        if (!survivesWindowsQuoting(onLine(name)) || name.contains(QChar(0))) {
             plan.unsafeName = shown;
             break;
         }

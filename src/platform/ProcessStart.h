@@ -1,12 +1,46 @@
 #pragma once
 
+#include "Platform.h"
+
 #include <QString>
+#include <QStringList>
+
+/// A program to start on a host other than Windows: the file, its whole
+/// argument list (the first being the name it sees for itself) and the name
+/// that messages give it.
+struct HostCommand
+{
+    QString program;
+    QStringList arguments;
+    QString shownName;
+};
+
+/// Starts `command` in the current directory with this process's
+/// environment, in a session of its own (so that it outlives Brenvik and a
+/// Ctrl+C in Brenvik's terminal), without waiting. A thread of Brenvik's
+/// waits for it to end, so that it leaves no zombie; SIGCHLD is left alone.
+/// Returns "" when it was started, otherwise a message for the user.
+QString startHostCommand(const HostCommand &command);
+
+/// Looks for the program `name` of a Windows command line on a host other
+/// than Windows (see searchProgram(): `ownFolder`, the current directory,
+/// PATH) and says how it starts. A Windows program (a PE file) runs through
+/// `wine` on PATH and Brenvik's starter in `ownFolder`, which gives it the
+/// command line exactly; the drives of the Wine prefix (WINEPREFIX, else
+/// ~/.wine) are read for the names on that line. Sets `error` when the
+/// program is missing or cannot be run, when Wine is missing or cannot run
+/// a program of that kind, and when its folder or the current directory
+/// cannot be written in Windows form.
+FoundProgram findHostProgram(const QString &name, const QString &ownFolder);
+
+/// The command that starts `commandLine` with `program`: the program and
+/// the line's arguments as the Windows rules split them, or, for a Windows
+/// program, the runner with the line itself, unchanged.
+HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLine);
 
 /// Starts a program from one command-line text on a host other than Windows,
-/// detached, in the current directory, without waiting. The text is split by
-/// the Windows argument rules and its program is searched the way Windows
-/// searches a name without folder (`ownFolder`, then the current directory,
-/// then PATH; letter case ignored, ".exe" optional).
+/// detached, in the current directory, without waiting, found as
+/// findHostProgram() finds it.
 ///
 /// Two Windows commands are mapped onto the desktop: "Explorer <path>" opens
 /// the path, taken as it stands in this host's notation ("\" is no

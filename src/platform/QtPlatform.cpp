@@ -86,6 +86,27 @@ QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
 #endif
 }
 
+FoundProgram QtPlatform::findConverter(const QString &name)
+{
+#ifdef Q_OS_WIN
+    // Windows itself searches, at the start.
+    Q_UNUSED(name);
+    return {};
+#else
+    return findHostProgram(name, executableFolder());
+#endif
+}
+
+QString QtPlatform::startConverter(const FoundProgram &program, const QString &commandLine)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(program);
+    return startWindowsCommandLine(commandLine, NormalFocus);
+#else
+    return startHostCommand(hostCommandFor(program, commandLine));
+#endif
+}
+
 bool QtPlatform::setCurrentDirectory(const QString &dir)
 {
     return !dir.isEmpty() && QDir::setCurrent(dir);

@@ -9,6 +9,8 @@ public:
     QtPlatform(QString argumentText = QString());
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
+    FoundProgram findConverter(const QString &name) override;
+    QString startConverter(const FoundProgram &program, const QString &commandLine) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override;
     int messageBox(const QString &prompt, int style, const QString &title) override;

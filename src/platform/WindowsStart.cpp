@@ -28,7 +28,8 @@ std::wstring programName(const std::wstring &commandLine)
 
 #ifdef _WIN32
 
-std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyle)
+std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyle,
+                                 const std::wstring &applicationName, const std::wstring &folder)
 {
     // CreateProcessW may write into the command-line buffer, so it gets a copy.
     std::wstring buffer = commandLine;
@@ -38,8 +39,9 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyl
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &process)) {
+    if (!CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
+                        buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         const DWORD error = GetLastError();
         std::wstring message = L"The program \"" + programName(commandLine)
                              + L"\" cannot be started";
@@ -66,7 +68,8 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyl
 
 #else
 
-std::wstring startWindowsProcess(const std::wstring &commandLine, int)
+std::wstring startWindowsProcess(const std::wstring &commandLine, int, const std::wstring &,
+                                 const std::wstring &)
 {
     return L"The program \"" + programName(commandLine)
          + L"\" cannot be started: starting a Windows command line unchanged is only"

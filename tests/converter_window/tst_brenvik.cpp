@@ -452,6 +452,33 @@ void TestBrenvik::convertOutcomes()
     QCOMPARE(t.platform.messages.value(1).prompt, t.platform.startError);
     QCOMPARE(t.platform.messages.value(1).style, 48);
 
+    // A Windows converter under Wine gets the names in Windows form, the
+    // fields keep the host's; a name that cannot be written so is refused;
+    // a converter the host cannot start is reported as the host says.
+    Window win("TIMTOWAV");
+    win.click("MonoOpt");
+    win.fill("/data/out", "rel/l");
+    win.platform.converter.wineDrives = QList<WineDrive>{{u'Z', "/"}};
+    win.click("Command3D2");
+    QCOMPARE(win.platform.converterLookups, QStringList{"ZARVO.EXE"});
+    QCOMPARE(win.platform.starts.value(0).commandLine, QStringLiteral(R"(ZARVO.EXE "Z:\data\out.WAV" "rel\l.TIM")"));
+    QCOMPARE(win.text("Wav"), QStringLiteral("/data/out.WAV"));
+    win.fill("/data/out", "a:b");
+    win.click("Command3D2");
+    win.platform.converter = {};
+    win.platform.converter.error = QStringLiteral("The program \"ZARVO.EXE\" is a Windows program...");
+    win.click("Command3D2");
+    QCOMPARE(win.platform.starts.size(), 1);
+    QCOMPARE(win.platform.messages.size(), 2);
+    QCOMPARE(win.platform.messages[0].prompt,
+             QStringLiteral("The file name a:b.TIM cannot be handed to the Windows converter ZARVO.EXE: it holds a "
+                            "character that Windows does not allow in names (: * ? < > | or a control character). "
+                            "Please correct it."));
+    QCOMPARE(win.platform.messages[0].title, QStringLiteral("File Specification Error"));
+    QCOMPARE(win.platform.messages[1].prompt, win.platform.converter.error);
+    QCOMPARE(win.platform.messages[1].title, QStringLiteral("Conversion Error"));
+    QCOMPARE(win.platform.messages[1].style, 48);
+
     Window none({}, false);  // no mode selected: nothing to start
     none.fill("a", "b", "c");
     none.w->Command3D2_Click();

@@ -45,6 +45,7 @@ private slots:
     void completion();
     void namesSurviveTheConverterSplitting();
     void unsafeNames();
+    void windowsLines();
     void regionalAndRequiredNames();
 };
 
@@ -220,6 +221,49 @@ void TestConverterLogic::unsafeNames()
     };
     for (const auto &r : rows)
         ROW_COMPARE(r.row, buildLaunch(r.in).unsafeName, r.unsafe);
+}
+
+// A Windows converter under Wine: the same line, every name on it in
+// Windows form and nothing else changed; the fields keep the host's names.
+void TestConverterLogic::windowsLines()
+{
+    const QList<WineDrive> drives = {{u'Z', "/"}, {u'D', "/home/ana"}};
+    const auto wine = [&](LaunchInput in, const QList<WineDrive> &over = {}) {
+        in.wineDrives = over.isEmpty() ? drives : over;
+        return in;
+    };
+    const auto stereo = [](LaunchInput &in) { in.stereo = true; };
+    const auto filter = [](const char *name) {
+        return [=](LaunchInput &in) { in.octaveFilter = true; in.filterFileName = QString::fromUtf8(name); };
+    };
+    const struct { const char *row; LaunchInput in; const char *line, *untranslatable; WindowsNameFault fault; } rows[] = {
+        {"absolute, relative, filter", wine(with(input(VelmTim, "/home/ana/hall._01", "out/Säle é", {}, "1"), filter("/tmp/eq/F.DAT"))),
+         R"(pashet.exe "D:\hall._01" "out\Säle é.TIM" 1 44100 White "Z:\tmp\eq\F.DAT")", "", WindowsNameFault::None},
+        {"right channel in stereo", wine(with(input(WavTim, "/home/ana/in.wav", "l", "../r", "94.256"), stereo)),
+         R"(KELDT.EXE "D:\in.wav" "l.TIM" "..\r.TIM" 94.26 1)", "", WindowsNameFault::None},
+        {"bare NONE and a blank", wine(input(BkTim, "/home/ana/a b.dti", "L", {}, "100")),
+         R"(TOMBRA.EXE "D:\a b.dti" "L.TIM" NONE 100.0 1)", "", WindowsNameFault::None},
+        {"a colon", wine(input(TimWav, "o.wav", "/home/ana/a:b")), "", "/home/ana/a:b.TIM", WindowsNameFault::ForbiddenCharacter},
+        {"a backslash", wine(input(VelmWav, "in\\room._01", "o")), "", "in\\room._01", WindowsNameFault::Backslash},
+        {"no drive", wine(input(TimWav, "/mnt/o.wav", "l.tim"), {{u'D', "/home"}}), "", "/mnt/o.wav", WindowsNameFault::NoDrive},
+        {"right channel unused in mono", wine(input(TimWav, "o.wav", "l.tim", "a|b.tim")), R"(ZARVO.EXE "o.wav" "l.tim")", "", WindowsNameFault::None},
+        {"filter unused, switch off", wine(with(with(input(VelmWav, "r._01", "o"), filter("f?.dat")), [](LaunchInput &in) { in.octaveFilter = false; })),
+         R"(pashet.exe "r._01" "o.WAV"  44100 W )", "", WindowsNameFault::None},
+        {"filter used", wine(with(input(VelmWav, "r._01", "o", {}, "1"), filter("f?.dat"))), "", "f?.dat", WindowsNameFault::ForbiddenCharacter},
+    };
+    for (const auto &r : rows) {
+        const LaunchPlan plan = buildLaunch(r.in);
+        LaunchInput hostInput = r.in;
+        hostInput.wineDrives.reset();
+        const LaunchPlan host = buildLaunch(hostInput);
+        if (!*r.untranslatable)
+            ROW_COMPARE(r.row, plan.commandLine, QString::fromUtf8(r.line));
+        ROW_COMPARE(r.row, plan.untranslatableName, QString::fromUtf8(r.untranslatable));
+        ROW_COMPARE(r.row, int(plan.untranslatableFault), int(r.fault));
+        ROW_COMPARE(r.row, QStringList({plan.wav, plan.timLeft, plan.timRight, plan.program}),
+                    QStringList({host.wav, host.timLeft, host.timRight, host.program}));
+        ROW_COMPARE(r.row, host.untranslatableName, QString());
+    }
 }
 
 void TestConverterLogic::regionalAndRequiredNames()

@@ -113,7 +113,14 @@ for lib in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
     [[ $depends == *"$lib"* ]] || fail "Depends lacks $lib: '$depends'"
 done
 
+[[ $(field Recommends) == *wine* ]] || fail "the package does not recommend wine: '$(field Recommends)'"
+
 dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./|/|' | sort >"$scratch/contents"
+# The starters for Windows converters, wherever the build made them.
+for starter in "$build"/bin/brenvik-winstart*.exe; do
+    [[ -e $starter ]] || continue
+    grep -qx -- "/usr/$installdir/${starter##*/}" "$scratch/contents" || fail "package lacks ${starter##*/}"
+done
 for path in /usr/bin/brenvik /usr/$installdir/brenvik \
             "${converters[@]/#//usr/$installdir/}" \
             /usr/share/applications/org.brenvik.Brenvik.desktop \

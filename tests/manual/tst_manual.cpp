@@ -93,6 +93,16 @@ const char *const programMessages[] = {"Your Regional Settings are not properly 
     "No region settings of the desktop were found. Choose a locale whose decimal symbol is \".\" and whose grouping symbol is \",\" before starting Brenvik, for example with LC_NUMERIC=en_US.UTF-8 (or LANG=en_US.UTF-8), then try again.",
     "No program can be started: the command line names none.",
     "The program %1 cannot be found beside Brenvik, in the current folder %2 or on the PATH.",
+    "The program %1 was found as %2, but it cannot be run: the file is neither executable nor a Windows program.",
+    "The program %1 (%2) is a Windows program. Brenvik starts Windows programs through Wine, which is not installed: there is no \"wine\" on the PATH. Install it on Debian with \"sudo apt install wine\", then try again.",
+    "The program %1 (%2) is a %3-bit Windows program, which the installed Wine (%4) cannot run. On Debian add its %3-bit part with %5, then try again.",
+    "The program %1 (%2) is a Windows program for another kind of processor than this computer's, which Wine cannot run here.",
+    "The program %1 (%2) is a Windows program, but %3, which starts Windows programs for Brenvik, is missing. Install Brenvik again (building it needs the mingw-w64 cross compilers).",
+    "The folder %1 cannot be handed to Wine for the Windows program %2: %3.",
+    "The file name %1 cannot be handed to the Windows converter %2: %3. Please correct it.",
+    "it holds a backslash (\\), which Windows reads as a folder separator",
+    "it holds a character that Windows does not allow in names (: * ? < > | or a control character)",
+    "no drive of the Wine prefix leads to it",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."};
 
 } // namespace

@@ -15,9 +15,11 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 
 #include <functional>
+#include <memory>
 
 #include <unistd.h>
 
@@ -75,8 +77,13 @@ void TestHost::starts()
     QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my \\docs/Manual"));
     QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my \\docs/Manual/MBrenvik.mht"));
     QFile broken(tmp.filePath("work/broken"));  // executable, but neither a loadable program nor a script
-    QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly));
+    QFile plain(tmp.filePath("work/plain.exe")), windows(tmp.filePath("work/WinConv.exe"));  // neither executable
+    QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly)
+            && plain.open(QIODevice::WriteOnly) && windows.open(QIODevice::WriteOnly));
     QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    QByteArray pe(0x90, '\0');
+    pe.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0\x64\x86", 6));
+    QVERIFY(windows.write(pe) == pe.size() && windows.flush());
     QVERIFY(QDir::setCurrent(tmp.filePath("work")));
     qputenv("PATH", QFile::encodeName(helpers));
     qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(tmp.filePath("record.jsonl")));
@@ -98,6 +105,8 @@ void TestHost::starts()
         {R"("bin\ZARVO.EXE" "out.wav")", nullptr, {R"("bin\ZARVO.EXE")"}, {}},
         {"   ", nullptr, {"command line"}, {}},
         {"BROKEN.EXE a", nullptr, {"\"BROKEN.EXE\"", "cannot be started"}, {}},
+        {"PLAIN.EXE a", nullptr, {"\"PLAIN.EXE\" was found as", "neither executable nor a Windows program"}, {}},
+        {"WINCONV.EXE a", nullptr, {"\"WINCONV.EXE\"", "is a Windows program", "no \"wine\" on the PATH"}, {}},
     };
     for (const auto &r : rows) {
         QFile::remove(tmp.filePath("record.jsonl"));
@@ -120,14 +129,20 @@ void TestHost::starts()
         ROW_COMPARE(r.line, started(tmp), r.ran);
     }
 #ifdef Q_OS_LINUX
-    // A detached child belongs to another parent: none of ours is left, running or dead.
-    const QByteArray self = QByteArray::number(qint64(::getpid()));
-    for (const QString &pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        QFile stat("/proc/" + pid + "/stat");
-        const QByteArray text = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        QVERIFY2(fields.size() < 2 || fields.at(1) != self, qPrintable("our child is left: " + text));
-    }
+    // Started programs are reaped when they end, also when started from
+    // another thread than the event loop's: none of ours is left, running or dead.
+    QString fromThread;
+    std::unique_ptr<QThread> thread(QThread::create([&] {
+        fromThread = startHostCommandLine("ZARVO.EXE \"in.wav\" \"l.tim\"", QCoreApplication::applicationDirPath());
+    }));
+    thread->start();
+    QVERIFY(thread->wait(10000) && fromThread.isEmpty());
+    const auto ours = [] {
+        QFile list(QStringLiteral("/proc/%1/task/%1/children").arg(::getpid()));
+        return list.open(QIODevice::ReadOnly) ? list.readAll().trimmed() : QByteArray("?");
+    };
+    QByteArray left;
+    QVERIFY2(QTest::qWaitFor([&] { return (left = ours()).isEmpty(); }, 10000), "our children left: " + left);
 #endif
 #ifndef Q_OS_WIN
     const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);

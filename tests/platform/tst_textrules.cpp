@@ -1,6 +1,7 @@
 #include "NumberFormat.h"
 #include "RowCheck.h"
 #include "WinCommandLine.h"
+#include "WineNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,8 @@
 #include <QTest>
 
 #include <limits>
+
+#include <sys/time.h>
 
 class TestTextRules : public QObject
 {
@@ -19,6 +22,8 @@ private slots:
     void split();
     void quoting();
     void find();
+    void windowsNames();
+    void executables();
 };
 
 void TestTextRules::format()
@@ -217,16 +222,25 @@ void TestTextRules::find()
                              "p1/Pashet", "p2/frelio.exe", "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool",
                              "p2/real", "p2/.exe"})
         QVERIFY(make(name, QFile::ReadOwner | QFile::ExeOwner));
-    QVERIFY(make("p1/tombra", QFile::ReadOwner) && make("cwd/sub/plain", QFile::ReadOwner));
+    QVERIFY(make("p1/tombra", QFile::ReadOwner) && make("cwd/sub/plain", QFile::ReadOwner)
+            && make("cwd/BARE.exe", QFile::ReadOwner));
     QVERIFY(QFile::link(root.filePath("p2/real"), root.filePath("own/linked")));
+    // A Windows program copied without its execute bit; its PE header lies past the first 64 bytes.
+    QByteArray pe(0x90, '\0');
+    pe.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0\x64\x86", 6));
+    QFile windows(root.filePath("p2/Keldt.exe"));
+    QVERIFY(windows.open(QIODevice::WriteOnly) && windows.write(pe) == pe.size());
+    windows.close();
 
     const QString path = root.filePath("p1") + QDir::listSeparator() + QDir::listSeparator() + root.filePath("p2");
-    // name, search the own folder, found ("" = none)
-    const struct { const char *name; bool own; const char *expected; } rows[] = {
+    // name, search the own folder, found ("" = none), seen but not runnable
+    const struct { const char *name; bool own; const char *expected, *notRunnable = ""; } rows[] = {
         {"ZARVO.EXE", true, "own/zarvo"},
         {"zarvo", false, "cwd/zarvo"},
-        {"KELDT.EXE", true, "cwd/keldt"},            // the current folder before PATH
-        {"TOMBRA.EXE", true, "p2/tombra"},           // not executable: skipped
+        {"KELDT.EXE", true, "p2/Keldt.exe"},         // ".exe" everywhere first; a PE needs no execute bit
+        {"keldt", true, "p2/Keldt.exe"},
+        {"TOMBRA.EXE", true, "p2/tombra", "p1/tombra"},  // not executable: skipped
+        {"BARE.EXE", true, "", "cwd/BARE.exe"},      // there, but neither executable nor a PE
         {"pashet.exe", true, "p1/Pashet"},
         {"FRELIO", true, "p2/frelio.exe"},
         {"dirprog", true, "p2/dirprog"},             // a folder of that name is skipped
@@ -237,13 +251,97 @@ void TestTextRules::find()
         {".EXE", true, "p2/.exe"},
         {R"(sub\tool)", true, "cwd/sub/tool"},       // a name with a folder is taken as given
         {"sub/TOOL", true, ""},
-        {"sub/plain", true, ""},
+        {"sub/plain", true, "", "cwd/sub/plain"},
         {"./zarvo", true, "cwd/zarvo"},
     };
+    const auto where = [&](const char *relative) {
+        return *relative ? QDir::cleanPath(root.filePath(QString::fromLatin1(relative))) : QString();
+    };
+    for (const auto &r : rows) {
+        const ProgramSearch search = searchProgram(QString::fromLatin1(r.name), r.own ? root.filePath("own") : QString(),
+                                                   root.filePath("cwd"), path);
+        ROW_COMPARE(r.name, search.found, where(r.expected));
+        ROW_COMPARE(r.name, search.notRunnable, where(r.notRunnable));
+    }
+
+    // Folders are listed once and again when they change: a converter put
+    // into a folder listed long ago is found at once.
+    const QByteArray p1 = QFile::encodeName(root.filePath("p1"));
+    const struct timeval longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+    QVERIFY(::utimes(p1.constData(), longAgo) == 0);
+    QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), QString());
+    QVERIFY(make("p1/New.Exe", QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), where("p1/New.Exe"));
+}
+
+// Host names in Windows form for a program under Wine: the drive whose
+// folder is the longest whole-component start of the name.
+void TestTextRules::windowsNames()
+{
+    const QList<WineDrive> drives = {{u'Z', "/"}, {u'd', "/home/ana"}, {u'E', "/home/ana/data"},
+                                     {u'C', "/root/.wine/drive_c"}, {u'R', "relative"}};
+    using F = WindowsNameFault;
+    const struct { const char *name; const char *expected; F fault; QList<WineDrive> drives; } rows[] = {
+        {"/home/ana/hall._01", R"(D:\hall._01)", F::None, drives},
+        {"/home/anabel/x.wav", R"(Z:\home\anabel\x.wav)", F::None, drives},   // whole components only
+        {"/home/ana/data/m.tim", R"(E:\m.tim)", F::None, drives},               // the longest wins
+        {"/home/ana/database/m.tim", R"(D:\database\m.tim)", F::None, drives},
+        {"/root/.wine/drive_c/Program Files/f.dat", R"(C:\Program Files\f.dat)", F::None, drives},
+        {"/home//ana///Säle é/", R"(D:\Säle é)", F::None, drives},
+        {"/home/ana", R"(D:\.)", F::None, drives},                            // no closing backslash
+        {"relative/x", R"(relative\x)", F::None, drives},                     // not a drive's folder
+        {"../up/Ørsted.wav", R"(..\up\Ørsted.wav)", F::None, drives},
+        {"  a b .wav", "  a b .wav", F::None, drives},
+        {"a\"b.wav", "a\"b.wav", F::None, drives},                            // the line's own check refuses it
+        {"/x/y", "", F::NoDrive, {{u'D', "/home"}}},
+        {"/x/y", "", F::NoDrive, {}},
+        {"dir\\name.wav", "", F::Backslash, drives},
+        {"/home/ana/a:b", "", F::ForbiddenCharacter, drives},
+        {"a*b", "", F::ForbiddenCharacter, drives}, {"a?b", "", F::ForbiddenCharacter, drives},
+        {"a<b", "", F::ForbiddenCharacter, drives}, {"a>b", "", F::ForbiddenCharacter, drives},
+        {"a|b", "", F::ForbiddenCharacter, drives}, {"a\tb", "", F::ForbiddenCharacter, drives},
+    };
+    for (const auto &r : rows) {
+        const WindowsName name = toWindowsName(QString::fromUtf8(r.name), r.drives);
+        ROW_COMPARE(r.name, name.text, QString::fromUtf8(r.expected));
+        ROW_COMPARE(r.name, int(name.fault), int(r.fault));
+    }
+    QCOMPARE(defaultWineDrives(), QList<WineDrive>({{u'Z', "/"}}));
+}
+
+void TestTextRules::executables()
+{
+    const auto dos = [](quint32 offset) {
+        QByteArray head(64, '\0');
+        head.replace(0, 2, "MZ");
+        for (int i = 0; i < 4; ++i)
+            head[0x3C + i] = char(offset >> (8 * i));
+        return head;
+    };
+    const auto elf = [](char elfClass, char machine) {
+        QByteArray head(64, '\0');
+        head.replace(0, 4, "\x7f" "ELF");
+        head[4] = elfClass;
+        head[18] = machine;
+        return head;
+    };
+    using K = ExecutableKind;
+    const struct { const char *row; QByteArray head, pe; K kind; } rows[] = {
+        {"PE x86", dos(0x80), QByteArray("PE\0\0\x4c\x01", 6), K::Windows32},
+        {"PE x86-64", dos(0x12345678), QByteArray("PE\0\0\x64\x86", 6), K::Windows64},
+        {"PE ARM64", dos(0x80), QByteArray("PE\0\0\x64\xaa", 6), K::WindowsOther},
+        {"DOS program", dos(0x80), QByteArray("\0\0\0\0\x4c\x01", 6), K::Unknown},
+        {"PE header cut short", dos(0x80), QByteArray("PE\0\0\x4c", 5), K::Unknown},
+        {"MZ cut short", QByteArray("MZ"), QByteArray("PE\0\0\x4c\x01", 6), K::Unknown},
+        {"ELF x86", elf(1, 3), {}, K::Linux32},
+        {"ELF x86-64", elf(2, 62), {}, K::Linux64},
+        {"ELF x86 class 64", elf(2, 3), {}, K::Unknown},
+        {"script", QByteArray("#!/bin/sh\nexec wine64 \"$@\"\n"), {}, K::Unknown},
+    };
     for (const auto &r : rows)
-        ROW_COMPARE(r.name, findProgram(QString::fromLatin1(r.name), r.own ? root.filePath("own") : QString(),
-                                        root.filePath("cwd"), path),
-                    *r.expected ? QDir::cleanPath(root.filePath(QString::fromLatin1(r.expected))) : QString());
+        ROW_COMPARE(r.row, int(classifyExecutable(r.head, r.pe)), int(r.kind));
+    QCOMPARE(peHeaderOffset(dos(0x12345678)), qint64(0x12345678));
+    QCOMPARE(peHeaderOffset(elf(1, 3)), qint64(-1));
 }
 
 QTEST_APPLESS_MAIN(TestTextRules)

@@ -19,6 +19,30 @@ QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
     return startError;
 }
 
+FoundProgram FakePlatform::findConverter(const QString &name)
+{
+    converterLookups.append(name);
+    if (!realStart)
+        return converter;
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(m_currentDirectory);
+    const FoundProgram found = findHostProgram(name, exeFolder);
+    QDir::setCurrent(saved);
+    return found;
+}
+
+QString FakePlatform::startConverter(const FoundProgram &program, const QString &commandLine)
+{
+    starts.append({commandLine, NormalFocus, m_currentDirectory});
+    if (!realStart)
+        return startError;
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(m_currentDirectory);
+    const QString error = startHostCommand(hostCommandFor(program, commandLine));
+    QDir::setCurrent(saved);
+    return error;
+}
+
 bool FakePlatform::setCurrentDirectory(const QString &dir)
 {
     if (dir.isEmpty() || (!existingFolders.isEmpty() && !existingFolders.contains(dir)))

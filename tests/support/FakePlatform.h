@@ -20,6 +20,8 @@ public:
     struct Dialog { CommonDialog settings; int action; };
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
+    FoundProgram findConverter(const QString &name) override;
+    QString startConverter(const FoundProgram &program, const QString &commandLine) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override { return m_currentDirectory; }
     int messageBox(const QString &prompt, int style, const QString &title) override;
@@ -44,10 +46,12 @@ public:
     QStringList existingFolders;
     /// When set, startProgram() really starts the program (end-to-end tests).
     bool realStart = false;
-    /// Returned by startProgram() when not starting for real.
+    /// Returned by startProgram() and startConverter() when not starting for real.
     QString startError;
     /// When set, processPendingEvents() really delivers the queued events.
     bool deliverPendingEvents = false;
+    /// Returned by findConverter() when not starting for real.
+    FoundProgram converter;
 
     // Scripted answers, taken in order. An unscripted message box answers
     // its default (first) button; an unscripted file dialog is cancelled.
@@ -59,7 +63,8 @@ public:
 
     // Recordings.
     QList<Message> messages;
-    QList<Start> starts;
+    QList<Start> starts;       ///< programs and converters
+    QStringList converterLookups;
     QList<Dialog> dialogs;
     int beeps = 0;
     int pendingEventRuns = 0;

@@ -1,41 +1,42 @@
 #!/usr/bin/env bash
-# Runs the Windows launch check under Wine:
-#   run_wine_launch_check.sh <case generator> <source folder> <work folder> <cmake>
-# Exit 77 (reported as skipped) when Wine or the mingw-w64 cross compiler is
-# not installed; otherwise the check's own result.
+# Runs the Windows launch checks under Wine, in one Wine session:
+#   run_wine_launch_check.sh <case generator> <build folder> <work folder> <tst_wine_start>
+# 1. wine_launch_check.exe starts every launch case through the Windows
+#    start (CreateProcessW), inside Wine.
+# 2. tst_wine_start, copied into a folder that holds the Linux stand-ins,
+#    the Windows stand-ins and the starters as Brenvik's own folder would,
+#    starts every case through the Linux start path, which must pick the
+#    Windows stand-ins and run them through Wine with the exact line.
+# Exit 77 (reported as skipped) when Wine or the cross-built Windows parts
+# are missing; otherwise the checks' own result.
 set -euo pipefail
 
 generator=$1
-source=$2
+build=$2
 work=$3
-cmake=$4
+hosttest=$4
 
 skip() {
     echo "SKIPPED: $*"
     exit 77
 }
 
-command -v x86_64-w64-mingw32-g++-posix >/dev/null || command -v x86_64-w64-mingw32-g++ >/dev/null \
-    || skip "the mingw-w64 cross compiler (x86_64-w64-mingw32-g++) is not installed"
-# wine64 first: Debian's "wine" wrapper complains when the 32-bit half is missing.
-wine=$(command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } \
-       || command -v wine || true)
-[ -n "$wine" ] || skip "Wine (wine64) is not installed"
+windows=$build/windows-x86_64/bin
+windows32=$build/windows-i686/bin
+for part in "$windows/wine_launch_check.exe" "$windows/ZARVO.EXE" "$build/bin/brenvik-winstart64.exe"; do
+    [ -f "$part" ] || skip "the mingw-w64 cross-built Windows parts are missing ($part)"
+done
+command -v wine >/dev/null || skip "Wine is not installed (no wine on the PATH)"
+# The 64-bit loader runs the check program; Debian's "wine" wrapper prefers
+# the 32-bit one where it is installed.
+wine64=$(command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || true)
+[ -n "$wine64" ] || skip "Wine's 64-bit loader (wine64) is not installed"
 wineserver=$(command -v wineserver || { [ -x /usr/lib/wine/wineserver ] && echo /usr/lib/wine/wineserver; } \
              || true)
 
 mkdir -p "$work"
 cases=$work/launch-cases.jsonl
 "$generator" "$cases"
-
-build=$work/mingw
-generator_args=()
-command -v ninja >/dev/null && generator_args=(-G Ninja)
-if [ ! -f "$build/CMakeCache.txt" ]; then
-    "$cmake" -S "$source/windows" -B "$build" "${generator_args[@]}" \
-        -DCMAKE_TOOLCHAIN_FILE="$source/cmake/mingw-w64-x86_64.cmake" >/dev/null
-fi
-"$cmake" --build "$build"
 
 # Headless and quiet: a prefix of its own under the build folder, no display,
 # no debug channels, no offer to install Mono or Gecko.
@@ -50,11 +51,45 @@ trap stop_wineserver EXIT
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     started=$SECONDS
-    "$wine" wineboot --init >/dev/null 2>&1 || true
+    "$wine64" wineboot --init >/dev/null 2>&1 || true
     [ -n "$wineserver" ] && "$wineserver" -w
     echo "Created the Wine prefix $WINEPREFIX in $((SECONDS - started)) s"
 fi
+# One wineserver for the whole run: starting Wine costs seconds otherwise.
+[ -z "$wineserver" ] || "$wineserver" -p || true
 
+echo "== 1. The Windows start, inside Wine"
 # Z: is the host's root folder in every Wine prefix.
-windows_cases="Z:${cases//\//\\}"
-"$wine" "$build/bin/wine_launch_check.exe" "$windows_cases"
+"$wine64" "$windows/wine_launch_check.exe" "Z:${cases//\//\\}"
+
+echo "== 2. The Linux start path, through Wine"
+bin="$work/Brenvik Bin"
+bin32="$work/Brenvik Bin 32"
+rm -rf "$bin" "$bin32"
+mkdir -p "$bin" "$bin32"
+cp "$hosttest" "$bin/"
+for role in zarvo keldt tombra pashet frelio; do
+    cp "$build/bin/$role" "$bin/"
+done
+cp "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
+cp "$build"/bin/brenvik-winstart*.exe "$bin/"
+# Copied from Windows media, converters often lack the execute bit.
+chmod a-x "$bin"/*.exe
+# The 32-bit stand-in replaces the 64-bit TOMBRA.EXE where this Wine runs
+# 32-bit programs: it needs wine32 and a kernel that runs 32-bit programs.
+tombra_bits=64
+if [ -f "$windows32/TOMBRA.EXE" ]; then
+    cp "$windows32/TOMBRA.EXE" "$bin32/"
+    if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        cp "$windows32/TOMBRA.EXE" "$bin/"
+        tombra_bits=32
+    else
+        echo "NOTE: the 32-bit stand-in is not run: this computer has no working wine32" \
+             "($(if [ -e /usr/lib/wine/wine ]; then echo "its 32-bit loader cannot run here"; else echo "not installed"; fi))"
+    fi
+else
+    echo "NOTE: no 32-bit stand-in was cross-built (g++-mingw-w64-i686-posix is missing)"
+fi
+BRENVIK_TEST_WORK="$work/test" BRENVIK_CONVERTER_RECORD="$work/record.jsonl" \
+BRENVIK_TEST_TOMBRA_BITS=$tombra_bits BRENVIK_TEST_BIN32="$bin32" BRENVIK_TEST_WINE64_LOADER="$wine64" \
+    "$bin/$(basename "$hosttest")"

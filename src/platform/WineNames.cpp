@@ -1,0 +1,104 @@
+// SPDX-License-Identifier: MIT
+#include "WineNames.h"
+
+#include <QStringList>
+
+namespace {
+
+bool forbiddenInWindowsNames(QChar c)
+{
+    return c.unicode() < 0x20 || c == u':' || c == u'*' || c == u'?' || c == u'<' || c == u'>'
+        || c == u'|';
+}
+
+quint32 littleEndian(QByteArrayView bytes, qsizetype at, int size)
+{
+    quint32 value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | quint8(bytes[at + i]);
+    return value;
+}
+
+} // namespace
+
+QList<WineDrive> defaultWineDrives()
+{
+    return {{u'Z', QStringLiteral("/")}};
+}
+
+WindowsName toWindowsName(const QString &hostName, const QList<WineDrive> &drives)
+{
+    if (hostName.contains(u'\\'))
+        return {{}, WindowsNameFault::Backslash};
+    for (const QChar c : hostName)
+        if (forbiddenInWindowsNames(c))
+            return {{}, WindowsNameFault::ForbiddenCharacter};
+
+    const QStringList parts = hostName.split(u'/', Qt::SkipEmptyParts);
+    if (!hostName.startsWith(u'/'))
+        return {parts.join(u'\\'), WindowsNameFault::None};
+
+    const WineDrive *best = nullptr;
+    qsizetype bestLength = -1;
+    for (const WineDrive &drive : drives) {
+        const QStringList target = drive.target.split(u'/', Qt::SkipEmptyParts);
+        if (!drive.target.startsWith(u'/') || target.size() <= bestLength
+            || target.size() > parts.size())
+            continue;
+        if (std::equal(target.cbegin(), target.cend(), parts.cbegin())) {
+            best = &drive;
+            bestLength = target.size();
+        }
+    }
+    if (!best)
+        return {{}, WindowsNameFault::NoDrive};
+    // A drive's root itself becomes "X:\." rather than "X:\", whose final
+    // backslash would escape the closing quote on the command line.
+    const QString rest = parts.mid(bestLength).join(u'\\');
+    return {best->letter.toUpper() + QStringLiteral(":\\") + (rest.isEmpty() ? QStringLiteral(".") : rest),
+            WindowsNameFault::None};
+}
+
+QString windowsNameFaultText(WindowsNameFault fault)
+{
+    switch (fault) {
+    case WindowsNameFault::None:
+        break;
+    case WindowsNameFault::Backslash:
+        return QStringLiteral("it holds a backslash (\\), which Windows reads as a folder "
+                              "separator");
+    case WindowsNameFault::ForbiddenCharacter:
+        return QStringLiteral("it holds a character that Windows does not allow in names "
+                              "(: * ? < > | or a control character)");
+    case WindowsNameFault::NoDrive:
+        return QStringLiteral("no drive of the Wine prefix leads to it");
+    }
+    return {};
+}
+
+qint64 peHeaderOffset(QByteArrayView head)
+{
+    if (head.size() < 64 || head[0] != 'M' || head[1] != 'Z')
+        return -1;
+    return littleEndian(head, 0x3C, 4);
+}
+
+ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader)
+{
+    if (head.size() >= 20 && head.startsWith("\x7f" "ELF")) {
+        const quint32 machine = littleEndian(head, 18, 2);
+        if (head[4] == 1 && machine == 3)
+            return ExecutableKind::Linux32;
+        if (head[4] == 2 && machine == 62)
+            return ExecutableKind::Linux64;
+        return ExecutableKind::Unknown;
+    }
+    if (peHeaderOffset(head) < 0 || peHeader.size() < 6
+        || !peHeader.startsWith(QByteArrayView("PE\0\0", 4)))
+        return ExecutableKind::Unknown;
+    switch (littleEndian(peHeader, 4, 2)) {
+    case 0x14c: return ExecutableKind::Windows32;
+    case 0x8664: return ExecutableKind::Windows64;
+    default: return ExecutableKind::WindowsOther;
+    }
+}

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: MIT
+// Brenvik's starter for Windows converters under Wine. Brenvik runs
+//
+//   wine brenvik-winstart64.exe <program> <folder> <command line>
+//
+// (brenvik-winstart32.exe for a 32-bit converter) and the starter starts
+// <program>, a Windows path, in <folder> with exactly <command line> as the
+// line the converter's GetCommandLineW returns: "wine program args" cannot
+// give that, as Wine writes the program's full path for the first word and
+// re-quotes the arguments. The program is named as the application, since
+// with none Windows would search Wine's own path for the line's first word,
+// not the place where Brenvik found the converter. It is never waited for.
+//
+// Each argument arrives as UTF-8 with every byte that is not plain
+// printable ASCII, and "%", quote and backslash, written "%XX", so that
+// neither Wine's character conversion nor its re-quoting can touch it.
+//
+// Exit code: 0 started; 1 the start failed (the reason on standard error);
+// 2 wrong use.
+
+#include "WindowsStart.h"
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+namespace {
+
+void complain(const std::wstring &text)
+{
+    const std::wstring line = L"brenvik-winstart: " + text + L"\n";
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+int hexDigit(wchar_t c)
+{
+    if (c >= L'0' && c <= L'9')
+        return c - L'0';
+    if (c >= L'A' && c <= L'F')
+        return c - L'A' + 10;
+    return -1;
+}
+
+// The argument's text, or nothing when it is not in the form above.
+std::optional<std::wstring> decode(const wchar_t *argument)
+{
+    std::string bytes;
+    for (const wchar_t *p = argument; *p; ++p) {
+        if (*p == L'%') {
+            const int high = hexDigit(p[1]);
+            const int low = high < 0 ? -1 : hexDigit(p[2]);
+            if (low < 0)
+                return std::nullopt;
+            bytes += char(high * 16 + low);
+            p += 2;
+        } else if (*p > 0x20 && *p < 0x7F) {
+            bytes += char(*p);
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (bytes.empty())
+        return std::wstring();
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
+                                         int(bytes.size()), nullptr, 0);
+    if (size <= 0)
+        return std::nullopt;
+    std::wstring text(std::size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()),
+                        text.data(), size);
+    return text;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t **argv)
+{
+    if (argc != 4) {
+        complain(L"usage: brenvik-winstart <program> <folder> <command line>, each %XX-encoded");
+        return 2;
+    }
+    const auto program = decode(argv[1]);
+    const auto folder = decode(argv[2]);
+    const auto commandLine = decode(argv[3]);
+    if (!program || !folder || !commandLine || program->empty() || commandLine->empty()) {
+        complain(L"an argument is not %XX-encoded UTF-8");
+        return 2;
+    }
+    const std::wstring error = startWindowsProcess(*commandLine, SW_SHOWNORMAL, *program, *folder);
+    if (!error.empty()) {
+        complain(error + L" (" + *program + L")");
+        return 1;
+    }
+    return 0;
+}
