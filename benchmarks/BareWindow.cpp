@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A plain window with the converter window's controls by kind and number:
 // 7 group boxes (two of them nested), 12 radio buttons, 6 labels, 4 line
 // edits and 7 push buttons, at roughly the same places, with Qt's default

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times one slider change (handler and redraw) and the filter file routines.
 // Prints the median of many runs of each; not part of the test suite.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times "OK - Convert!" from handler entry until the converter has been
 // started (the real start of a stand-in), against the floor that no start
 // can beat: a bare posix_spawn of the same stand-in with the same

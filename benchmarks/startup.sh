@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up benchmark: time from process start until the converter window is
 # shown, and peak memory, for brenvik and for bare_window (a plain Qt window
 # with the same controls, the floor the toolkit sets), run alternately.

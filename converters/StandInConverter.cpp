@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A stand-in for one of the five external converters. It accepts exactly the
 // argument lists Brenvik hands to the real converter, checks them and its
 // files, and says what it was asked to do; it writes no audio and never

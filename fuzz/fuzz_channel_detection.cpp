@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the channel fields of any bytes as a WAV file and as a B&K time file.
 #include "ChannelDetection.h"
 #include "FuzzCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Splits any text by the Windows rules, and checks that a name that claims
 // to survive quoting comes back from a converter line exactly as given.
 #include "FuzzCheck.h"

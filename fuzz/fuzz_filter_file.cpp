@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads any bytes as a filter file. A filter that is read must be one the
 // program can show and write, and writing it must give a file that reads
 // back to the very same numbers. The window's part is followed too: reading

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the leading number of any text, as the fields and the filter file
 // hand it over.
 #include "FuzzCheck.h"

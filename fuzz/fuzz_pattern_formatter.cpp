@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Formats any value with any pattern and regional symbols. The input is
 // three lines: the value (C notation, so "nan", "-inf", "0x1p-1074" and
 // "1e308" all come through), then the decimal symbol as its first character

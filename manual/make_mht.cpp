@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the manual as one MHTML web archive (RFC 2557): a MIME
 // multipart/related message whose first part is the HTML page and whose
 // further parts are the pictures it shows, so that a browser opens the

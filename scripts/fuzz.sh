@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the libFuzzer targets with clang in build-fuzz/ and runs each for a
 # bounded time on its seed corpus in fuzz/corpus/<target>/.
 #   scripts/fuzz.sh [seconds per target, default 30]

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds Brenvik with AddressSanitizer and UndefinedBehaviorSanitizer in
 # build-asan/ and runs the whole test suite there. Any sanitizer report,
 # leaks included, fails the run. Installs nothing.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the README's screenshots of both windows: starts Brenvik in a
 # virtual X display, opens the equalizer from the octave-filter box, and
 # saves docs/brenvik.png and docs/equal.png.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starts every converter command line of a case file through the platform
 // layer's Windows start and checks what the stand-in converter recorded:
 // its role, its current directory and its arguments, as the Windows C

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Module1.h"
 
 QString filterFileName;

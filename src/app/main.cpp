@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Brenvik.h"
 #include "QtPlatform.h"
 #include "StartUp.h"

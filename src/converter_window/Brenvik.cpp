@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Brenvik.h"
 
 #include "ChannelDetection.h"

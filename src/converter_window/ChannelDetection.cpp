@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ChannelDetection.h"
 
 #include "RegularFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ClickLabel.h"
 
 #include <QMouseEvent>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "BandModel.h"
 
 #include <algorithm>

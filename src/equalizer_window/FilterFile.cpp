@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "FilterFile.h"
 
 #include "NumberFormat.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ProcessStart.h"
 
 #include "WinCommandLine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "WindowsStart.h"
 
 #ifdef _WIN32

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "Brenvik.h"
 #include "FakePlatform.h"
 #include "Module1.h"

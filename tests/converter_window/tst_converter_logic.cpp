@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "CommandLineBuilder.h"
 #include "FieldRules.h"
 #include "RowCheck.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // "OK - Convert!" end to end: the real window, the real detached start and
 // the stand-in converters, which record what arrived.
 

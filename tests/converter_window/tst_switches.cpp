@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The octave-filter switch and the equalizer it opens, driven through the
 // converter window with the equalizer's modal showing scripted.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Asks the program search which converter files an installed brenvik would
 // start. Given the path the user starts brenvik by (a link in bin/ in the
 // package), it takes the program's folder the way the program itself does

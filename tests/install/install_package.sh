@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # install_package.sh <build> <scratch> <search probe> <install dir> <expect manual 0|1> <cmake bin dir> <LICENSE>
 #
 # 1. cmake --install into a scratch DESTDIR with prefix /usr: every file in

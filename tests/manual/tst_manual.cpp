@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Manual/MBrenvik.mht: a well-formed MHTML archive of the manual's page and pictures that explains every message.
 
 #include <QDirIterator>

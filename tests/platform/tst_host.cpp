@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The host for real: detached starts (of the stand-in converters beside this test and of scripts
 // standing for the desktop's helpers), the message box and file dialog (answered by a timer).
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the Windows launch checks under Wine, in one Wine session:
 #   run_wine_launch_check.sh <case generator> <build folder> <work folder> <tst_wine_start>
 # 1. wine_launch_check.exe starts every launch case through the Windows

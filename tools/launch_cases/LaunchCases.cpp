@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the launch cases for the Windows launch check: every converter
 // command line the launch tests cover, built by the program's own
 // command-line builder, with the program and the arguments this host's
