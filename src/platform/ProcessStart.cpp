@@ -108,9 +108,11 @@ QString findOnPath(const QString &name)
 // programs, and 32-bit ones too where the 32-bit Windows libraries lie
 // beside it (a Wine built for both at once). `known` is false where no
 // loader was found: an unfamiliar installation is not second-guessed.
+// `loader64` is that Wine's 64-bit loader, where one was found.
 struct WineAbility
 {
     bool known = false, runs32 = false, runs64 = false;
+    QString loader64;
 };
 
 // Whether this computer runs 32-bit x86 programs at all (some kernels are
@@ -142,7 +144,9 @@ bool systemRuns32BitPrograms(const QString &loader)
     return runs;
 }
 
-WineAbility wineAbility(const QString &wine)
+// A 32-bit loader is tried only where `needs32`: where this computer
+// emulates 32-bit programs, the try alone keeps a processor busy for seconds.
+WineAbility wineAbility(const QString &wine, bool needs32)
 {
     const QString loader = QFileInfo(wine).canonicalFilePath();
     const QString bin = QFileInfo(loader).absolutePath();
@@ -153,10 +157,12 @@ WineAbility wineAbility(const QString &wine)
         switch (readExecutableKind(candidate)) {
         case ExecutableKind::Linux32:
             ability.known = true;
-            ability.runs32 = ability.runs32 || systemRuns32BitPrograms(candidate);
+            ability.runs32 = ability.runs32 || (needs32 && systemRuns32BitPrograms(candidate));
             break;
         case ExecutableKind::Linux64:
             ability.known = ability.runs64 = true;
+            if (ability.loader64.isEmpty())
+                ability.loader64 = QDir::cleanPath(candidate);
             if (QFileInfo::exists(bin + QStringLiteral("/../lib/wine/i386-windows/ntdll.dll")))
                 ability.runs32 = true;
             break;
@@ -229,7 +235,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         return found;
     }
     const bool bits32 = kind == ExecutableKind::Windows32;
-    const WineAbility ability = wineAbility(wine);
+    const WineAbility ability = wineAbility(wine, bits32);
     if (ability.known && !(bits32 ? ability.runs32 : ability.runs64)) {
         found.error = QStringLiteral("The program %1 (%2) is a %3-bit Windows program, which the"
                                      " installed Wine (%4) cannot run. On Debian add its %3-bit part"
@@ -265,7 +271,13 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         }
     }
     found.wineDrives = drives;
-    found.runner = {wine, starter, starterArgument(program.text), starterArgument(workFolder.text)};
+    // A 64-bit program goes straight to the 64-bit loader of the same Wine:
+    // Debian's "wine" takes the 32-bit one wherever wine32 is installed,
+    // which only hands it on, at the cost of a 32-bit start each time.
+    const bool ownLoader = !bits32 && !ability.loader64.isEmpty()
+        && ability.loader64 != QFileInfo(wine).canonicalFilePath();
+    found.runner = {ownLoader ? ability.loader64 : wine, starter, starterArgument(program.text),
+                    starterArgument(workFolder.text)};
     return found;
 }
 

@@ -26,8 +26,9 @@ QString startHostCommand(const HostCommand &command);
 /// Looks for the program `name` of a Windows command line on a host other
 /// than Windows (see searchProgram(): `ownFolder`, the current directory,
 /// PATH) and says how it starts. A Windows program (a PE file) runs through
-/// `wine` on PATH and Brenvik's starter in `ownFolder`, which gives it the
-/// command line exactly; the drives of the Wine prefix (WINEPREFIX, else
+/// `wine` on PATH (a 64-bit one through that Wine's own 64-bit loader, where
+/// one lies beside it) and Brenvik's starter in `ownFolder`, which gives it
+/// the command line exactly; the drives of the Wine prefix (WINEPREFIX, else
 /// ~/.wine) are read for the names on that line. Sets `error` when the
 /// program is missing or cannot be run, when Wine is missing or cannot run
 /// a program of that kind, and when its folder or the current directory

@@ -66,6 +66,7 @@ class TestHost : public QObject
 private slots:
     void starts();
     void startWithoutDisplay();
+    void wineLoader();
     void messageBox();
     void fileDialogs();
     void fileDialogPatterns();
@@ -175,6 +176,55 @@ void TestHost::startWithoutDisplay()
         ROW_COMPARE(r.row, QString::fromUtf8(program.readAllStandardError()),
                     QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
                                    "that answers); start it from a desktop session.\n"));
+    }
+}
+
+// Which loader of the Wine on PATH starts a Windows program: a 64-bit one
+// goes to that Wine's own 64-bit loader (Debian's "wine" would take the
+// 32-bit loader where wine32 is installed), a 32-bit one to "wine".
+void TestHost::wineLoader()
+{
+    QTemporaryDir tmp;
+    const auto file = [&](const QString &name, const QByteArray &head) {
+        QFile f(tmp.filePath(name));
+        return QDir(tmp.path()).mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly)
+            && f.write(head) == head.size();
+    };
+    const auto elf = [](char elfClass, char machine) {
+        QByteArray head(64, '\0');
+        head.replace(0, 4, "\x7f" "ELF");
+        head[4] = elfClass;
+        head[18] = machine;
+        return head;
+    };
+    const auto pe = [](const char *machine) {
+        QByteArray head(0x90, '\0');
+        return head.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
+    };
+    // Only the loaders on PATH may be executed: no row may depend on this kernel running
+    // 32-bit programs (the 32-bit library of "i386-windows" says that Wine runs them).
+    QVERIFY(file("debian/bin/wine", "#!/bin/sh\n") && file("debian/lib/wine/wine", elf(1, 3))
+            && file("debian/lib/wine/wine64", elf(2, 62)) && file("debian/lib/wine/i386-windows/ntdll.dll", "")
+            && file("upstream/bin/wine", elf(1, 3)) && file("upstream/bin/wine64", elf(2, 62))
+            && file("upstream/lib/wine/i386-windows/ntdll.dll", "") && file("wow64/bin/wine", elf(2, 62))
+            && file("own/brenvik-winstart64.exe", "") && file("own/brenvik-winstart32.exe", "")
+            && file("work/CONV64.EXE", pe("\x64\x86")) && file("work/CONV32.EXE", pe("\x4c\x01")));
+    for (const char *wine : {"debian/bin/wine", "upstream/bin/wine", "wow64/bin/wine"})
+        QVERIFY(QFile::setPermissions(tmp.filePath(wine), QFile::ReadOwner | QFile::ExeOwner));
+    QVERIFY(QDir::setCurrent(tmp.filePath("work")));
+    qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("no prefix yet")));
+
+    const struct { const char *wine, *program, *loader; } rows[] = {
+        {"debian", "CONV64.EXE", "debian/lib/wine/wine64"},
+        {"debian", "CONV32.EXE", "debian/bin/wine"},
+        {"upstream", "CONV64.EXE", "upstream/bin/wine64"},
+        {"wow64", "CONV64.EXE", "wow64/bin/wine"},
+    };
+    for (const auto &r : rows) {
+        qputenv("PATH", QFile::encodeName(tmp.filePath(QLatin1String(r.wine) + "/bin")));
+        const FoundProgram found = findHostProgram(QLatin1String(r.program), tmp.filePath("own"));
+        const QString row = QLatin1String(r.wine) + ' ' + r.program + ": " + found.error;
+        ROW_COMPARE(row, found.runner.value(0), tmp.filePath(QLatin1String(r.loader)));
     }
 }
 
