@@ -71,13 +71,11 @@ private slots:
         QTest::newRow("zarvo odd names") << Call{"zarvo", {"we\"ird\\ Résultat 東京.wav", "out folder/ütfør.tim"}, {"ütfør.tim"}};
         QTest::newRow("keldt mono") << Call{"keldt", {"in.wav", "l.tim", "NONE", "100.0", "1"}, {"mono", "100.0 dB", "impulse-response"}};
         QTest::newRow("keldt stereo") << Call{"keldt", {"in.wav", "l2.tim", "r2.tim", "94.25", "0"}, {"stereo", "\"r2.tim\"", "scope"}};
-        QTest::newRow("keldt SPL .5") << Call{"keldt", {"in.wav", "l.tim", "NONE", ".5", "1"}, {" .5 dB"}};
         QTest::newRow("keldt SPL -3.0") << Call{"keldt", {"in.wav", "l.tim", "NONE", "-3.0", "1"}, {"-3.0 dB"}};
         QTest::newRow("tombra") << Call{"tombra", {"m.dti", "l.tim", "r.tim", "94.25", "1"}, {"B&K 2133", "stereo"}};
         QTest::newRow("pashet TIM, filter") << Call{"pashet", {"room._01", "out.tim", "1", "44100", "White", "f.dat"}, {".TIM", "microphone 1", "44100 Hz", "white", "\"f.dat\""}};
         QTest::newRow("pashet WAV pink") << Call{"pashet", {"room._01", "out.wav", "2", "48000", "P"}, {".WAV", "48000 Hz", "pink", "no filter"}};
         QTest::newRow("pashet 22050, no microphone") << Call{"pashet", {"room._01", "OUT.TIM", "22050", "Pink", "f.dat"}, {"microphone (none)", "22050 Hz", "\"f.dat\""}};
-        QTest::newRow("pashet other ending") << Call{"pashet", {"room._01", "out.xyz", "1", "44100", "W"}, {"white"}};
         QTest::newRow("frelio") << Call{"frelio", {"room._01", "out.wav", "1", "W"}, {"binaural", "microphone 1", "white", "no filter"}};
         QTest::newRow("frelio filter, no microphone") << Call{"frelio", {"room._01", "out.wav", "P", "f.dat"}, {"microphone (none)", "pink", "\"f.dat\""}};
     }
@@ -95,12 +93,9 @@ private slots:
         QTest::newRow("zarvo 1 argument") << Call{"zarvo", {"out.wav"}, {"got 1 argument"}};
         QTest::newRow("zarvo right missing") << Call{"zarvo", {"out.wav", "l.tim", "nope.tim"}, {"argument 3 (right .TIM file to read): \"nope.tim\""}};
         QTest::newRow("zarvo no output folder") << Call{"zarvo", {"nodir/out.wav", "l.tim"}, {"argument 1 (.WAV file to write): the folder \"nodir\""}};
-        QTest::newRow("keldt SPL 100") << Call{"keldt", {"in.wav", "l.tim", "NONE", "100", "1"}, {"argument 4 (expected SPL in dB): \"100\""}};
         QTest::newRow("keldt SPL 94.256") << Call{"keldt", {"in.wav", "l.tim", "NONE", "94.256", "1"}, {"argument 4 (expected SPL in dB): \"94.256\""}};
         QTest::newRow("keldt flag 2") << Call{"keldt", {"in.wav", "l.tim", "NONE", "100.0", "2"}, {"argument 5 (mode flag): \"2\""}};
-        QTest::newRow("keldt source missing") << Call{"keldt", {"gone.wav", "l.tim", "NONE", "100.0", "1"}, {"argument 1 (.WAV file to read): \"gone.wav\""}};
         QTest::newRow("pashet rate 32000") << Call{"pashet", {"room._01", "out.tim", "1", "32000", "White"}, {"argument 4 (sampling rate): \"32000\""}};
-        QTest::newRow("pashet rate 12345") << Call{"pashet", {"room._01", "out.wav", "12345", "W"}, {"argument 3 (sampling rate): \"12345\""}};
         QTest::newRow("pashet P for TIM") << Call{"pashet", {"room._01", "out.tim", "1", "44100", "P"}, {"argument 5 (noise): \"P\" is not Pink or White"}};
         QTest::newRow("pashet White for WAV") << Call{"pashet", {"room._01", "out.WAV", "1", "44100", "White"}, {"argument 5 (noise): \"White\" is not P or W"}};
         QTest::newRow("pashet microphone 2.5") << Call{"pashet", {"room._01", "out.tim", "2.5", "44100", "White"}, {"argument 3 (microphone number): \"2.5\""}};
@@ -108,7 +103,6 @@ private slots:
         QTest::newRow("pashet noise missing") << Call{"pashet", {"room._01", "out.tim", "1", "44100"}, {"noise word is missing"}};
         QTest::newRow("pashet after the filter") << Call{"pashet", {"room._01", "out.tim", "44100", "White", "f.dat", "x"}, {"argument 6 (unexpected): \"x\""}};
         QTest::newRow("frelio noise White") << Call{"frelio", {"room._01", "out.wav", "1", "White"}, {"argument 4 (noise): \"White\""}};
-        QTest::newRow("frelio filter missing") << Call{"frelio", {"room._01", "out.wav", "1", "W", "no.dat"}, {"argument 5 (octave filter file): \"no.dat\""}};
     }
     void bad()
     {

@@ -30,57 +30,35 @@ private slots:
 void TestTextRules::format()
 {
     const double inf = std::numeric_limits<double>::infinity();
-    const QString zeros300(300, u'0');
     const struct { double value; const char *pattern; QString expected; } rows[] = {
         {3.0, "+##0.#;-##0.#", "+3."},              // the point is written with no digit after it
-        {100.0, " ####.0#", " 100.0"},
-        {94.256, " ####.0#", " 94.26"},
         {94.255, " ####.0#", " 94.26"},              // a decimal half, not its binary neighbour
         {0.5, " ####.0#", " .5"},
-        {0.0, " ####.0#", " .0"},
         {99.999, " ####.0#", " 100.0"},
-        {1.0, " ####", " 1"},
-        {12.0, " ####", " 12"},
-        {2.6, " ####", " 3"},
         {2.5, " ####", " 3"},
         {0.0, " ####", " "},
-        {1.0, " #### ", " 1 "},
-        {0.0, " #### ", "  "},
-        {44100.0, " ###### ", " 44100 "},
         {10000000.0, "###,###,###", "10,000,000"},
-        {999.0, "###,###,###", "999"},
         {1234567890123.0, "###,###,###", "1,234,567,890,123"},
-        {13.456, "###.#####", "13.456"},
         {2.2, "000.0", "002.2"},
-        {0.0, "0", "0"},
         {0.0, "#", ""},
         {0.0000001, "#.#######", ".0000001"},
         {2.675, "0.00", "2.68"},
-        {1.005, "0.00", "1.01"},
         {0.125, "0.00", "0.13"},                     // an exact binary half
         {9.995, "0.00", "10.00"},
-        {9.995, "#.##", "10."},
-        {999.95, "##0.0", "1000.0"},
         {100000000000002.5, " ####", " 100000000000003"},    // exact halves at the 15th digit
         {-10000000000000.25, "+#0.0;-#0.0", "-10000000000000.3"},
         {0.04, "#.#", "."},
         {1e-300, "0.00", "0.00"},
-        {7.3, "+#0.0;-#0.0", "+7.3"},
         {-12.5, "+#0.0;-#0.0", "-12.5"},
         {0.0, "+#0.0;-#0.0", "+0.0"},
-        {50.0, "+##0.0;-##0.0", "+50.0"},
-        {-62.0, "+##0.0;-##0.0", "-62.0"},
-        {100.0, "+##0.0;-##0.0", "+100.0"},
         {-4.0, "0;(0)", "(4)"},
         {-3.0, "0.0", "-3.0"},
         {-3.0, " ####.0#", "- 3.0"},
         {-2.5, "0", "-3"},
         {-3.0, "0.0;", "-3.0"},
         {7.0, "x0.0 dB", "x7.0 dB"},
-        {1e300, "0", "1" + zeros300},
-        {1e300, " ####.0#", " 1" + zeros300 + ".0"},
+        {1e300, " ####.0#", " 1" + QString(300, u'0') + ".0"},
         {std::numeric_limits<double>::max(), "0", "179769313486232" + QString(294, u'0')},
-        {inf, "0.0", "inf"},
         {-inf, "0.0", "-inf"},
         {std::numeric_limits<double>::quiet_NaN(), "0.0", "nan"},
     };
@@ -91,10 +69,8 @@ void TestTextRules::format()
     const QString nbsp(QChar(0x00A0));
     const struct { double value; const char *pattern, *decimal; QString grouping, expected; } symbols[] = {
         {10000000.0, "###,###,###", ",", ".", "10.000.000"},
-        {13.456, "###.#####", ",", ".", "13,456"},
         {1234.5, "#,##0.00", ",", ".", "1.234,50"},
         {1234567.0, "#,##0", ".", nbsp, "1" + nbsp + "234" + nbsp + "567"},
-        {1000000.0, "#,##0", ".", "'", "1'000'000"},
     };
     for (const auto &r : symbols)
         ROW_COMPARE(r.expected, formatNumber(r.value, QString::fromLatin1(r.pattern),
@@ -106,29 +82,19 @@ void TestTextRules::read()
     const double max = std::numeric_limits<double>::max();
     // text, value, a digit seen, saturated, characters taken
     const struct { const char *text; double value; bool found, outOfRange; int length; } rows[] = {
-        {"+50.0", 50.0, true, false, 5},
         {"1 2x", 12.0, true, false, 3},              // blanks inside are skipped
         {"7.5 Hz", 7.5, true, false, 3},
         {"abc", 0.0, false, false, 0},
-        {"", 0.0, false, false, 0},
         {"1,5", 1.0, true, false, 1},                // "," is no decimal point here
-        {"-3", -3.0, true, false, 2},
         {"+-1", 0.0, false, false, 0},
-        {"1e3 ", 1000.0, true, false, 3},
         {"1D3", 1000.0, true, false, 3},
-        {"2.5d2", 250.0, true, false, 5},
         {"1e", 1.0, true, false, 1},                 // a letter without digits is left
-        {"1e-", 1.0, true, false, 1},
-        {"1e+2", 100.0, true, false, 4},
-        {"100e-2", 1.0, true, false, 6},
         {"1E 2", 100.0, true, false, 4},
-        {".5", 0.5, true, false, 2},
         {"-.5", -0.5, true, false, 3},
         {" .", 0.0, false, false, 0},
         {"1.2.3", 1.2, true, false, 3},
         {"\t7\n.\t5\n", 7.5, true, false, 6},
         {"7\r5", 7.0, true, false, 1},
-        {"123456789012345678901234567890", 1.2345678901234568e29, true, false, 30},
         {"1e999", max, true, true, 5},
         {"-1e999", -max, true, true, 6},
         {"0.001e400", max, true, true, 9},
@@ -148,13 +114,10 @@ void TestTextRules::split()
 {
     const struct { const char *line; QStringList expected; } rows[] = {
         {R"(ZARVO.EXE "OUT.WAV" "L.TIM" "R.TIM")", {"ZARVO.EXE", "OUT.WAV", "L.TIM", "R.TIM"}},
-        {R"(pashet.exe "R._01" "O.TIM"  44100 White )", {"pashet.exe", "R._01", "O.TIM", "44100", "White"}},
         {"", {}},
-        {" \t ", {}},
         {"  p\ta\t\tb", {"p", "a", "b"}},
         {"p a\nb", {"p", "a\nb"}},                   // a line feed separates nothing
         {R"(p "" "")", {"p", "", ""}},
-        {R"(p a"" b)", {"p", "a", "b"}},
         // The program name: quotes group, backslashes are plain.
         {R"("C:\Program Files\x.exe" a)", {R"(C:\Program Files\x.exe)", "a"}},
         {R"("C:\dir\"x a)", {R"(C:\dir\x)", "a"}},
@@ -165,15 +128,12 @@ void TestTextRules::split()
         {R"(p \"a)", {"p", R"("a)"}},
         {R"(p a\\\"b)", {"p", R"(a\"b)"}},
         {R"(p a\\"b c")", {"p", R"(a\b c)"}},
-        {R"(p \\\\"a b")", {"p", R"(\\a b)"}},
         {R"(p "a\\" b)", {"p", R"(a\)", "b"}},
         {R"(p "a\" b)", {"p", R"(a" b)"}},
-        {R"(p "\\server\share\f.tim")", {"p", R"(\\server\share\f.tim)"}},
         {R"(p a"b c"d e)", {"p", "ab cd", "e"}},
         {R"(p "open a  b)", {"p", "open a  b"}},
         // "" inside a quoted part is one literal quote and the part stays quoted.
         {R"(p "a""b" c)", {"p", R"(a"b)", "c"}},
-        {R"(p "a""b c")", {"p", R"(a"b c)"}},
         {R"(p """")", {"p", R"(")"}},
         {"p \"Mätning Å.wav\" 東京 ☃", {"p", "Mätning Å.wav", "東京", "☃"}},
     };
@@ -188,12 +148,10 @@ void TestTextRules::quoting()
     const struct { const char *name; bool survives; } rows[] = {
         {"my room results.wav", true},
         {"", true},
-        {"a\tb.tim", true},
         {R"(C:\a\\b\\\c.tim)", true},
         {R"(\\server\share\f.tim)", true},
         {R"(D:\Mes Données\Été 2024\測定.tim)", true},
         {R"(C:\DATA\)", false},
-        {R"(C:\DATA\\)", false},
         {R"(a"b.wav)", false},
         {R"(a\"b.wav)", false},
     };
