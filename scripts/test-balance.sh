@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Non-blank lines of all test code against those of the product, by area and
 # in total. Test code is every test, wherever it lives (the fuzz corpus is
-# data, not code); the product is what users run. Benchmarks are neither.
+# data, not code), and the scripts that run tests; the product is what users
+# run, the Windows starter included. Benchmarks are neither.
 #   scripts/test-balance.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,7 +11,8 @@ cd "$(dirname "$0")/.."
 test_areas=(tests/converter_window tests/equalizer_window tests/platform tests/converters
             tests/manual tests/install tests/desktop tests/wine tests/support tests/CMakeLists.txt
             fuzz windows/WineLaunchCheck.cpp tools/launch_cases
-            scripts/test-balance.sh scripts/seeded-faults.sh scripts/seeded-faults.txt)
+            scripts/test-balance.sh scripts/seeded-faults.sh scripts/seeded-faults.txt
+            scripts/fuzz.sh scripts/sanitize.sh)
 product_areas=(src/app src/platform src/converter_window src/equalizer_window converters
                manual/make_mht.cpp windows/WineStarter.cpp)
 
