@@ -43,11 +43,10 @@ private slots:
     void fieldRules();
     void workDirAndKeyword();
     void commandLines();
-    void completion();
     void namesSurviveTheConverterSplitting();
     void unsafeNames();
     void windowsLines();
-    void regionalAndRequiredNames();
+    void regionalSettings();
 };
 
 void TestConverterLogic::fieldRules()
@@ -167,24 +166,6 @@ void TestConverterLogic::commandLines()
     }
 }
 
-void TestConverterLogic::completion()
-{
-    const struct { Mode mode; const char *wav, *left, *right, *wavAfter, *leftAfter, *rightAfter; } rows[] = {
-        {TimWav, "OUT", "L", "R", "OUT.WAV", "L.TIM", "R.TIM"},
-        {VelmWav, "ROOM", "OUT", "", "ROOM.WAV", "OUT.WAV", ""},
-        {VelmTim, "ROOM._01", "OUT", "", "ROOM._01", "OUT.TIM", ""},
-        {BkTim, "M", "L.tim", "", "M.WAV", "L.tim", ""},
-        {WavTim, "A.B", ".X", "R", "A.B", ".X.TIM", "R.TIM"},   // right completed in mono too
-        {NoMode, "A", "B", "", "A.WAV", "B", ""},
-    };
-    for (const auto &r : rows) {
-        const LaunchPlan plan = buildLaunch(input(r.mode, r.wav, r.left, r.right));
-        ROW_COMPARE(r.wav, plan.wav, QString::fromLatin1(r.wavAfter));
-        ROW_COMPARE(r.wav, plan.timLeft, QString::fromLatin1(r.leftAfter));
-        ROW_COMPARE(r.wav, plan.timRight, QString::fromLatin1(r.rightAfter));
-    }
-}
-
 void TestConverterLogic::namesSurviveTheConverterSplitting()
 {
     for (const char *name : {"C:\\My Data\\hall one.wav", "\\\\server\\share\\a.wav",
@@ -267,23 +248,12 @@ void TestConverterLogic::windowsLines()
     }
 }
 
-void TestConverterLogic::regionalAndRequiredNames()
+void TestConverterLogic::regionalSettings()
 {
     QVERIFY(regionalSettingsCompatible({".", ","}));
     QVERIFY(!regionalSettingsCompatible({",", "."}));
     QVERIFY(!regionalSettingsCompatible({".", "'"}));
     QVERIFY(!regionalSettingsCompatible({",", ","}));
-
-    const struct { const char *wav, *left, *right; bool stereo, missing; } rows[] = {
-        {"a", "b", "c", true, false}, {"a", "b", "", true, true}, {"a", "b", "", false, false},
-        {"", "b", "", false, true}, {"a", "", "", false, true}, {" ", " ", " ", true, false},
-    };
-    for (const auto &r : rows) {
-        LaunchInput in = input(WavTim, r.wav, r.left, r.right);
-        in.stereo = r.stereo;
-        ROW_COMPARE(QStringLiteral("%1|%2|%3").arg(r.wav, r.left, r.right), requiredNamesMissing(in),
-                    r.missing);
-    }
 }
 
 QTEST_APPLESS_MAIN(TestConverterLogic)

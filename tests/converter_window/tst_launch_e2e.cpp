@@ -54,7 +54,6 @@ class TestLaunchEndToEnd : public QObject
 
 private slots:
     void everyMode();
-    void twoClicksAndAMissingConverter();
 };
 
 void TestLaunchEndToEnd::everyMode()
@@ -118,46 +117,6 @@ void TestLaunchEndToEnd::everyMode()
         ROW_COMPARE(row, QDir(out.path()).isEmpty(), true);  // stand-ins never write
     }
     filterFileName.clear();
-}
-
-void TestLaunchEndToEnd::twoClicksAndAMissingConverter()
-{
-    QTemporaryDir data;
-    const QString record = data.filePath(QStringLiteral("record.jsonl"));
-    qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(record));
-    QFile(data.filePath("in.wav")).open(QIODevice::WriteOnly);
-    FakePlatform platform;
-    platform.realStart = true;
-    platform.exeFolder = QCoreApplication::applicationDirPath();
-    platform.arguments = QStringLiteral("WAVTOTIM");
-    Brenvik w(platform);
-    QVERIFY(w.Form_Load());
-    QTest::mouseClick(w.findChild<QWidget *>("MonoOpt"), Qt::LeftButton);
-    w.findChild<QLineEdit *>("Wav")->setText(data.filePath("in.wav"));
-    w.findChild<QLineEdit *>("TimLeft")->setText(data.filePath("o"));
-    QTest::mouseClick(w.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
-    QTest::mouseClick(w.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
-    QCOMPARE(waitForRecords(record, 2).size(), 2);
-
-    // No converter beside the program, in its folder or on PATH: a message.
-    QTemporaryDir emptyBin;
-    FakePlatform bare;
-    bare.realStart = true;
-    bare.exeFolder = emptyBin.path();
-    bare.arguments = QStringLiteral("TIMTOWAV");
-    Brenvik lone(bare);
-    QVERIFY(lone.Form_Load());
-    for (const char *field : {"Wav", "TimLeft", "TimRight"})
-        lone.findChild<QLineEdit *>(field)->setText(data.filePath("x"));
-    const QByteArray path = qgetenv("PATH");
-    qputenv("PATH", "/nonexistent");
-    QTest::mouseClick(lone.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
-    qputenv("PATH", path);
-    QCOMPARE(bare.messages.size(), 1);
-    QVERIFY2(bare.messages[0].prompt.contains(QStringLiteral("ZARVO.EXE")),
-             qPrintable(bare.messages[0].prompt));
-    QTest::qWait(200);
-    QCOMPARE(waitForRecords(record, 2).size(), 2);
 }
 
 QTEST_MAIN(TestLaunchEndToEnd)

@@ -22,7 +22,6 @@ QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
 
 FoundProgram FakePlatform::findConverter(const QString &name)
 {
-    converterLookups.append(name);
     if (!realStart)
         return converter;
     const QString saved = QDir::currentPath();

@@ -65,7 +65,6 @@ public:
     // Recordings.
     QList<Message> messages;
     QList<Start> starts;       ///< programs and converters
-    QStringList converterLookups;
     QList<Dialog> dialogs;
     int beeps = 0;
     int pendingEventRuns = 0;
