@@ -2,17 +2,15 @@
 # SPDX-License-Identifier: MIT
 # install_package.sh <build> <scratch> <search probe> <install dir> <expect manual 0|1> <cmake bin dir> <LICENSE>
 #
-# 1. cmake --install into a scratch DESTDIR with prefix /usr: every file in
-#    its place, the bin/ link relative and pointing at the program.
-# 2. cpack builds the .deb; its name, control fields and file list are read
-#    with dpkg-deb, and it is unpacked into a scratch root with dpkg-deb -x.
-# 3. What a distribution checks: lintian finds no error and no warning,
+# 1. cpack builds the .deb; its dependencies and file list are read with
+#    dpkg-deb, and it is unpacked into a scratch root: every file in its
+#    place, the bin/ link relative and pointing at the program.
+# 2. What a distribution checks: lintian finds no error and no warning,
 #    the AppStream data and the desktop entry validate, the manual page
 #    renders without a warning, the copyright file carries the licence.
-# 4. The unpacked program is started through its bin/ link with a keyword,
-#    headless, until its window is shown; the program search, given that
-#    link, finds all five converters in the unpacked program folder only,
-#    and each found converter runs as the one it was asked for.
+# 3. The unpacked program is started through its bin/ link, headless, until
+#    its window is shown; the program search, given that link, finds all
+#    five converters in the unpacked program folder only, and each runs.
 set -uo pipefail
 
 build=$1 scratch=$2 probe=$3 installdir=$4 expect_manual=$5 cmakebin=$6 licence=$7
@@ -35,55 +33,6 @@ converters=(zarvo keldt tombra pashet frelio)
 rm -rf "$scratch"
 mkdir -p "$scratch/empty"
 
-# Checks one installed tree below $1 (a DESTDIR or an unpacked package).
-check_tree() {
-    local root=$1 what=$2 dir=$1/usr/$installdir
-    [[ -x $dir/brenvik && ! -L $dir/brenvik ]] || fail "$what: no program $dir/brenvik"
-    for c in "${converters[@]}"; do
-        [[ -x $dir/$c ]] || fail "$what: no converter $dir/$c"
-    done
-    local link=$root/usr/bin/brenvik
-    if [[ ! -L $link ]]; then
-        fail "$what: /usr/bin/brenvik is not a link"
-    else
-        local target
-        target=$(readlink "$link")
-        [[ $target == /* ]] && fail "$what: /usr/bin/brenvik -> $target is absolute; it breaks below a DESTDIR"
-        [[ $(readlink -f "$link") == "$(readlink -f "$dir/brenvik")" ]] \
-            || fail "$what: /usr/bin/brenvik -> $target does not lead to $dir/brenvik"
-    fi
-    local desktop=$root/usr/share/applications/org.brenvik.Brenvik.desktop
-    if [[ -f $desktop ]]; then
-        grep -qx 'Exec=brenvik' "$desktop" || fail "$what: desktop entry does not start brenvik"
-        grep -qx 'Icon=brenvik' "$desktop" || fail "$what: desktop entry names another icon"
-        desktop-file-validate "$desktop" || fail "$what: desktop entry does not validate"
-    else
-        fail "$what: no $desktop"
-    fi
-    local icons=$root/usr/share/icons/hicolor/scalable/apps
-    for icon in brenvik brenvik-equalizer; do
-        local svg=$icons/$icon.svg
-        if [[ ! -f $svg ]]; then
-            fail "$what: no icon $svg"
-        elif ! grep -q '<svg[^>]*viewBox="0 0 32 32"' "$svg"; then
-            fail "$what: $svg is not a 32 x 32 SVG drawing"
-        elif command -v xmllint >/dev/null && ! xmllint --noout "$svg"; then
-            fail "$what: $svg is not well-formed"
-        fi
-    done
-    if [[ $expect_manual == 1 ]]; then
-        [[ -s $dir/Manual/MBrenvik.mht ]] || fail "$what: no manual $dir/Manual/MBrenvik.mht"
-    fi
-}
-
-echo "== cmake --install into a DESTDIR"
-if DESTDIR=$scratch/destdir "$cmake" --install "$build" --prefix /usr >"$scratch/install.log" 2>&1; then
-    check_tree "$scratch/destdir" "DESTDIR install"
-else
-    cat "$scratch/install.log"
-    fail "cmake --install failed"
-fi
-
 echo "== cpack"
 if ! (cd "$scratch" && "$cpack" -G DEB -B "$scratch/package" --config "$build/CPackConfig.cmake") \
         >"$scratch/cpack.log" 2>&1; then
@@ -102,11 +51,6 @@ fi
 echo "built $(basename "$deb")"
 
 field() { dpkg-deb -f "$deb" "$1"; }
-[[ $(field Package) == brenvik ]] || fail "package name is '$(field Package)'"
-[[ $(field Version) == "$version" ]] || fail "package version is '$(field Version)'"
-[[ $(field Architecture) == "$arch" ]] || fail "package architecture is '$(field Architecture)'"
-[[ -n $(field Maintainer) ]] || fail "package has no maintainer"
-[[ -n $(field Section) ]] || fail "package has no section"
 # Without the Qt libraries among the dependencies apt would install a
 # program that cannot start.
 depends=$(field Depends)
@@ -122,14 +66,7 @@ for starter in "$build"/bin/brenvik-winstart*.exe; do
     [[ -e $starter ]] || continue
     grep -qx -- "/usr/$installdir/${starter##*/}" "$scratch/contents" || fail "package lacks ${starter##*/}"
 done
-for path in /usr/bin/brenvik /usr/$installdir/brenvik \
-            "${converters[@]/#//usr/$installdir/}" \
-            /usr/share/applications/org.brenvik.Brenvik.desktop \
-            /usr/share/metainfo/org.brenvik.Brenvik.metainfo.xml \
-            /usr/share/man/man1/brenvik.1.gz \
-            /usr/share/doc/brenvik/copyright /usr/share/doc/brenvik/changelog.gz \
-            /usr/share/icons/hicolor/scalable/apps/brenvik.svg \
-            /usr/share/icons/hicolor/scalable/apps/brenvik-equalizer.svg; do
+for path in /usr/share/icons/hicolor/scalable/apps/{brenvik,brenvik-equalizer}.svg; do
     grep -qx -- "$path" "$scratch/contents" || fail "package lacks $path"
 done
 # Only /usr belongs to a package of this kind; nothing of the build tree.
@@ -137,9 +74,27 @@ if grep -v '^/usr' "$scratch/contents" | grep -vx '/'; then
     fail "package holds files outside /usr"
 fi
 
-echo "== dpkg-deb -x into a scratch root"
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
-check_tree "$scratch/root" "unpacked package"
+# The unpacked tree: program, converters, a relative link to the program.
+dir=$scratch/root/usr/$installdir
+[[ -x $dir/brenvik && ! -L $dir/brenvik ]] || fail "no program $dir/brenvik"
+for c in "${converters[@]}"; do
+    [[ -x $dir/$c ]] || fail "no converter $dir/$c"
+done
+link=$scratch/root/usr/bin/brenvik
+if [[ ! -L $link ]]; then
+    fail "/usr/bin/brenvik is not a link"
+else
+    target=$(readlink "$link")
+    [[ $target == /* ]] && fail "/usr/bin/brenvik -> $target is absolute; it breaks below a DESTDIR or chroot"
+    [[ $(readlink -f "$link") == "$(readlink -f "$dir/brenvik")" ]] \
+        || fail "/usr/bin/brenvik -> $target does not lead to $dir/brenvik"
+fi
+desktop-file-validate "$scratch/root/usr/share/applications/org.brenvik.Brenvik.desktop" \
+    || fail "the desktop entry is missing or does not validate"
+if [[ $expect_manual == 1 ]]; then
+    [[ -s $dir/Manual/MBrenvik.mht ]] || fail "no manual $dir/Manual/MBrenvik.mht"
+fi
 
 echo "== lintian"
 # Overrides are ignored here, so that none can hide an error or a warning;
@@ -161,19 +116,11 @@ fi
 echo "== AppStream data, desktop entry and manual page"
 appstreamcli validate-tree --no-net "$scratch/root" || fail "the AppStream data does not validate"
 man_page=$scratch/root/usr/share/man/man1/brenvik.1.gz
-rendered=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -E UTF-8 -l "$man_page" 2>"$scratch/man.err")
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings=all -E UTF-8 -l "$man_page" >/dev/null 2>"$scratch/man.err"
 if [[ -s $scratch/man.err ]]; then
     cat "$scratch/man.err"
     fail "the manual page renders with warnings"
 fi
-for section in NAME SYNOPSIS DESCRIPTION FILES ENVIRONMENT "EXIT STATUS" "SEE ALSO"; do
-    grep -qx "$section" <<<"$rendered" || fail "the manual page has no section $section"
-done
-for keyword in TIMTOWAV WAVTOTIM BKTOTIM VELMTOTIM VELMTOWAV; do
-    grep -q "$keyword" <<<"$(sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' <<<"$rendered")" \
-        || fail "the manual page's synopsis lacks $keyword"
-done
-lexgrog "$man_page" | grep -q ': "brenvik - ' || fail "the manual page has no whatis entry for brenvik"
 # The copyright file's licence is the project's LICENSE, word for word.
 sed -n '/^ Permission/,$p' "$scratch/root/usr/share/doc/brenvik/copyright" \
     | sed 's/^ //; s/^\.$//' >"$scratch/copyright-licence"
