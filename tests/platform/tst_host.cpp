@@ -57,6 +57,21 @@ QStringList started(const QTemporaryDir &tmp)
     return result;
 }
 
+// The first bytes of a Windows program for `machine`, and of a Linux one.
+QByteArray pe(const char *machine)
+{
+    QByteArray head(0x90, '\0');
+    return head.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
+}
+QByteArray elf(char elfClass, char machine)
+{
+    QByteArray head(64, '\0');
+    head.replace(0, 4, "\x7f" "ELF");
+    head[4] = elfClass;
+    head[18] = machine;
+    return head;
+}
+
 } // namespace
 
 class TestHost : public QObject
@@ -82,9 +97,7 @@ void TestHost::starts()
     QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly)
             && plain.open(QIODevice::WriteOnly) && windows.open(QIODevice::WriteOnly));
     QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-    QByteArray pe(0x90, '\0');
-    pe.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0\x64\x86", 6));
-    QVERIFY(windows.write(pe) == pe.size() && windows.flush());
+    QVERIFY(windows.write(pe("\x64\x86")) == 0x90 && windows.flush());
     QVERIFY(QDir::setCurrent(tmp.filePath("work")));
     qputenv("PATH", QFile::encodeName(helpers));
     qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(tmp.filePath("record.jsonl")));
@@ -188,17 +201,6 @@ void TestHost::wineLoader()
         QFile f(tmp.filePath(name));
         return QDir(tmp.path()).mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly)
             && f.write(head) == head.size();
-    };
-    const auto elf = [](char elfClass, char machine) {
-        QByteArray head(64, '\0');
-        head.replace(0, 4, "\x7f" "ELF");
-        head[4] = elfClass;
-        head[18] = machine;
-        return head;
-    };
-    const auto pe = [](const char *machine) {
-        QByteArray head(0x90, '\0');
-        return head.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
     };
     // Only the loaders on PATH may be executed: no row may depend on this kernel running
     // 32-bit programs (the 32-bit library of "i386-windows" says that Wine runs them).
