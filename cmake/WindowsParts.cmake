@@ -2,8 +2,8 @@
 # The Windows parts, cross-built with mingw-w64 where its compilers are
 # installed: Brenvik's starters for Windows converters under Wine (one for
 # 64-bit and one for 32-bit converters), which land beside brenvik and are
-# installed with it, and for the Wine tests the Windows stand-ins and the
-# launch check (in windows-x86_64/bin and windows-i686/bin).
+# installed with it, and for the Wine test the Windows stand-ins (in
+# windows-x86_64/bin and windows-i686/bin).
 option(BRENVIK_WINDOWS_PARTS "Cross-build the Windows starters and stand-ins where mingw-w64 is installed" ON)
 set(BRENVIK_WINDOWS_ARCHS "")
 if(BRENVIK_WINDOWS_PARTS)

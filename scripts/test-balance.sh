@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 
 test_areas=(tests/converter_window tests/equalizer_window tests/platform tests/converters
             tests/manual tests/install tests/desktop tests/wine tests/support tests/CMakeLists.txt
-            fuzz windows/WineLaunchCheck.cpp tools/launch_cases
+            fuzz
             scripts/test-balance.sh scripts/seeded-faults.sh scripts/seeded-faults.txt
             scripts/fuzz.sh scripts/sanitize.sh)
 product_areas=(src/app src/platform src/converter_window src/equalizer_window converters

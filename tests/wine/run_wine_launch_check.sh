@@ -1,21 +1,18 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Runs the Windows launch checks under Wine, in one Wine session:
-#   run_wine_launch_check.sh <case generator> <build folder> <work folder> <tst_wine_start>
-# 1. wine_launch_check.exe starts every launch case through the Windows
-#    start (CreateProcessW), inside Wine.
-# 2. tst_wine_start, copied into a folder that holds the Linux stand-ins,
-#    the Windows stand-ins and the starters as Brenvik's own folder would,
-#    starts every case through the Linux start path, which must pick the
-#    Windows stand-ins and run them through Wine with the exact line.
+# Runs the Windows launch check under Wine, in one Wine session:
+#   run_wine_launch_check.sh <build folder> <work folder> <tst_wine_start>
+# tst_wine_start, copied into a folder that holds the Linux stand-ins, the
+# Windows stand-ins and the starters as Brenvik's own folder would, starts
+# every case through the Linux start path, which must pick the Windows
+# stand-ins and run them through Wine and the starter with the exact line.
 # Exit 77 (reported as skipped) when Wine or the cross-built Windows parts
 # are missing; otherwise the checks' own result.
 set -euo pipefail
 
-generator=$1
-build=$2
-work=$3
-hosttest=$4
+build=$1
+work=$2
+hosttest=$3
 
 skip() {
     echo "SKIPPED: $*"
@@ -24,20 +21,18 @@ skip() {
 
 windows=$build/windows-x86_64/bin
 windows32=$build/windows-i686/bin
-for part in "$windows/wine_launch_check.exe" "$windows/ZARVO.EXE" "$build/bin/brenvik-winstart64.exe"; do
+for part in "$windows/ZARVO.EXE" "$build/bin/brenvik-winstart64.exe"; do
     [ -f "$part" ] || skip "the mingw-w64 cross-built Windows parts are missing ($part)"
 done
 command -v wine >/dev/null || skip "Wine is not installed (no wine on the PATH)"
-# The 64-bit loader runs the check program; Debian's "wine" wrapper prefers
-# the 32-bit one where it is installed.
+# The 64-bit loader creates the prefix and stands in for a Wine without its
+# 32-bit part; Debian's "wine" wrapper prefers the 32-bit one where it is.
 wine64=$(command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || true)
 [ -n "$wine64" ] || skip "Wine's 64-bit loader (wine64) is not installed"
 wineserver=$(command -v wineserver || { [ -x /usr/lib/wine/wineserver ] && echo /usr/lib/wine/wineserver; } \
              || true)
 
 mkdir -p "$work"
-cases=$work/launch-cases.jsonl
-"$generator" "$cases"
 
 # Headless and quiet: a prefix of its own under the build folder, no display,
 # no debug channels, no offer to install Mono or Gecko.
@@ -59,11 +54,6 @@ fi
 # One wineserver for the whole run: starting Wine costs seconds otherwise.
 [ -z "$wineserver" ] || "$wineserver" -p || true
 
-echo "== 1. The Windows start, inside Wine"
-# Z: is the host's root folder in every Wine prefix.
-"$wine64" "$windows/wine_launch_check.exe" "Z:${cases//\//\\}"
-
-echo "== 2. The Linux start path, through Wine"
 bin="$work/Brenvik Bin"
 bin32="$work/Brenvik Bin 32"
 rm -rf "$bin" "$bin32"
