@@ -29,6 +29,11 @@ command -v wine >/dev/null || skip "Wine is not installed (no wine on the PATH)"
 # 32-bit part; Debian's "wine" wrapper prefers the 32-bit one where it is.
 wine64=$(command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || true)
 [ -n "$wine64" ] || skip "Wine's 64-bit loader (wine64) is not installed"
+# Debian's 32-bit loader, where it runs here.
+wine32=
+if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    wine32=/usr/lib/wine/wine
+fi
 wineserver=$(command -v wineserver || { [ -x /usr/lib/wine/wineserver ] && echo /usr/lib/wine/wineserver; } \
              || true)
 
@@ -45,6 +50,11 @@ stop_wineserver() {
 }
 trap stop_wineserver EXIT
 
+# A prefix made before wine32 was installed has no 32-bit part: made anew.
+if [ -n "$wine32" ] && [ -f "$WINEPREFIX/system.reg" ] \
+    && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+    rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     started=$SECONDS
     "$wine64" wineboot --init >/dev/null 2>&1 || true
@@ -66,25 +76,25 @@ cp "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
 cp "$build"/bin/brenvik-winstart*.exe "$bin/"
 # Copied from Windows media, converters often lack the execute bit.
 chmod a-x "$bin"/*.exe
-# The 32-bit stand-in replaces the 64-bit TOMBRA.EXE where this Wine runs
-# 32-bit programs: it needs wine32 and a kernel that runs 32-bit programs.
-tombra_bits=64
+# One 32-bit converter runs from a folder of its own (its 32-bit starter
+# beside it) through wine32, where that works here: it needs wine32 and a
+# computer that runs 32-bit programs, perhaps emulated, which then costs a
+# minute or more for that one start.
 if [ -f "$windows32/TOMBRA.EXE" ]; then
-    cp "$windows32/TOMBRA.EXE" "$bin32/"
-    if [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1; then
-        cp "$windows32/TOMBRA.EXE" "$bin/"
-        tombra_bits=32
-    else
+    cp "$windows32/TOMBRA.EXE" "$build/bin/brenvik-winstart32.exe" "$bin32/"
+    chmod a-x "$bin32"/*.exe
+    if [ -z "$wine32" ]; then
         echo "NOTE: the 32-bit stand-in is not run: this computer has no working wine32" \
              "($(if [ -e /usr/lib/wine/wine ]; then echo "its 32-bit loader cannot run here"; else echo "not installed"; fi))"
     fi
 else
     echo "NOTE: no 32-bit stand-in was cross-built (g++-mingw-w64-i686-posix is missing)"
+    wine32=
 fi
-# Hundreds of Wine starts take minutes on a busy machine: QtTest's watchdog
+# Wine starts take minutes on a busy machine: QtTest's watchdog
 # (five minutes a test function by default) would abort them half done; the
 # CTest timeout still bounds the whole run.
 export QTEST_FUNCTION_TIMEOUT=1500000
 BRENVIK_TEST_WORK="$work/test" BRENVIK_CONVERTER_RECORD="$work/record.jsonl" \
-BRENVIK_TEST_TOMBRA_BITS=$tombra_bits BRENVIK_TEST_BIN32="$bin32" BRENVIK_TEST_WINE64_LOADER="$wine64" \
+BRENVIK_TEST_WINE32=${wine32:+1} BRENVIK_TEST_BIN32="$bin32" BRENVIK_TEST_WINE64_LOADER="$wine64" \
     "$bin/$(basename "$hosttest")"
