@@ -85,6 +85,8 @@ double clickMs(Brenvik &window)
 
 int main(int argc, char *argv[])
 {
+    // The start itself is timed, never a terminal window around it.
+    qputenv("BRENVIK_NO_CONVERTER_WINDOW", "1");
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 300;
     const int windowsRuns = argc > 2 ? std::max(0, atoi(argv[2])) : 20;

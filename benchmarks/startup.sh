@@ -47,7 +47,7 @@ run_once() {
             *"window shown after"*) shown=$EPOCHREALTIME ;;
             "peak-rss-kb "*) rss=${line#peak-rss-kb } ;;
         esac
-    done < <(BRENVIK_QUIT_WHEN_SHOWN=1 ${timer:+$timer -f "peak-rss-kb %M"} \
+    done < <(BRENVIK_NO_CONVERTER_WINDOW=1 BRENVIK_QUIT_WHEN_SHOWN=1 ${timer:+$timer -f "peak-rss-kb %M"} \
                  "$program" "$@" 2>&1 >/dev/null)
     if [[ -z $shown ]]; then
         echo "$program never reported its window as shown" >&2

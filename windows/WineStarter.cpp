@@ -9,14 +9,18 @@
 // give that, as Wine writes the program's full path for the first word and
 // re-quotes the arguments. The program is named as the application, since
 // with none Windows would search Wine's own path for the line's first word,
-// not the place where Brenvik found the converter. It is never waited for.
+// not the place where Brenvik found the converter. It is not waited for,
+// unless BRENVIK_WINSTART_WAIT is set (Brenvik's terminal window of the
+// converter sets it, to say how the converter ended): then the starter
+// waits and ends with the converter's exit code. The variable is not handed
+// on to the converter.
 //
 // Each argument arrives as UTF-8 with every byte that is not plain
 // printable ASCII, and "%", quote and backslash, written "%XX", so that
 // neither Wine's character conversion nor its re-quoting can touch it.
 //
 // Exit code: 0 started; 1 the start failed (the reason on standard error);
-// 2 wrong use.
+// 2 wrong use; when waiting, the converter's.
 
 #include "WindowsStart.h"
 
@@ -93,10 +97,14 @@ int wmain(int argc, wchar_t **argv)
         complain(L"an argument is not %XX-encoded UTF-8");
         return 2;
     }
-    const std::wstring error = startWindowsProcess(*commandLine, SW_SHOWNORMAL, *program, *folder);
+    const bool wait = GetEnvironmentVariableW(L"BRENVIK_WINSTART_WAIT", nullptr, 0) > 0;
+    SetEnvironmentVariableW(L"BRENVIK_WINSTART_WAIT", nullptr);
+    unsigned long exitCode = 0;
+    const std::wstring error = startWindowsProcess(*commandLine, SW_SHOWNORMAL, *program, *folder,
+                                                   wait ? &exitCode : nullptr);
     if (!error.empty()) {
         complain(error + L" (" + *program + L")");
         return 1;
     }
-    return 0;
+    return int(exitCode);
 }

@@ -366,7 +366,11 @@ void Brenvik::Command3D2_Click()
         }
         commandLine = windows.commandLine;
     }
-    const QString error = m_platform.startConverter(converter, commandLine);
+    // Its window names the converter and the file it reads.
+    const QString source = plan.program == QLatin1String("ZARVO.EXE") ? plan.timLeft : plan.wav;
+    const QString title = plan.program + QStringLiteral(" - ")
+                        + source.section(m_platform.pathSeparator(), -1);
+    const QString error = m_platform.startConverter(converter, commandLine, title);
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Conversion Error"));
 }

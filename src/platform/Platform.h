@@ -80,9 +80,11 @@ public:
     virtual FoundProgram findConverter(const QString &name) = 0;
 
     /// Starts `commandLine` with the converter `program` found for it,
-    /// without waiting. Returns "" when it was started, otherwise a message
-    /// for the user.
-    virtual QString startConverter(const FoundProgram &program, const QString &commandLine) = 0;
+    /// without waiting, in a window of its own where the host gives it one
+    /// (`title` names it there). Returns "" when it was started, otherwise
+    /// a message for the user.
+    virtual QString startConverter(const FoundProgram &program, const QString &commandLine,
+                                   const QString &title) = 0;
 
     /// Makes `dir` the process's current directory; false when it cannot.
     virtual bool setCurrentDirectory(const QString &dir) = 0;

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QPointer>
 #include <QSocketNotifier>
 #include <QThread>
 
@@ -58,8 +59,9 @@ QString cannotBeStarted(const QString &shownName, const QString &reason)
 // A started program is reaped when it ends, so that it never lingers as a
 // zombie, by waiting for it alone: QProcess's children, and SIGCHLD, stay
 // Qt's. Where the event loop runs in this thread, it watches the child's
-// pidfd; elsewhere a thread of its own waits.
-void reapWhenEnded(pid_t pid)
+// pidfd, and tells `ended` (while `context` lives) how it ended; elsewhere
+// a thread of its own waits.
+void reapWhenEnded(pid_t pid, QObject *context = nullptr, std::function<void(int)> ended = {})
 {
 #ifdef SYS_pidfd_open
     QCoreApplication *app = QCoreApplication::instance();
@@ -67,12 +69,17 @@ void reapWhenEnded(pid_t pid)
         const int fd = int(::syscall(SYS_pidfd_open, pid, 0));
         if (fd >= 0) {
             auto *notifier = new QSocketNotifier(fd, QSocketNotifier::Read, app);
-            QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, fd, pid] {
-                while (::waitpid(pid, nullptr, WNOHANG) < 0 && errno == EINTR) {
+            const QPointer<QObject> receiver(context);
+            QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                             [notifier, fd, pid, receiver, ended] {
+                int status = 0;
+                while (::waitpid(pid, &status, WNOHANG) < 0 && errno == EINTR) {
                 }
                 notifier->setEnabled(false);
                 ::close(fd);
                 notifier->deleteLater();
+                if (receiver && ended)
+                    ended(status);
             });
             return;
         }
@@ -399,6 +406,12 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
 
 QString startHostCommand(const HostCommand &command)
 {
+    return startHostCommand(command, nullptr, {});
+}
+
+QString startHostCommand(const HostCommand &command, QObject *context,
+                         const std::function<void(int)> &ended)
+{
 #ifdef Q_OS_UNIX
     const QByteArray program = QFile::encodeName(command.program);
     std::vector<QByteArray> arguments;
@@ -435,9 +448,11 @@ QString startHostCommand(const HostCommand &command)
     if (error != 0)
         return cannotBeStarted(command.shownName, QString::fromLocal8Bit(std::strerror(error)));
 
-    reapWhenEnded(pid);
+    reapWhenEnded(pid, context, ended);
     return {};
 #else
+    Q_UNUSED(context);
+    Q_UNUSED(ended);
     return cannotBeStarted(command.shownName,
                            QStringLiteral("starting a program detached is only available on POSIX hosts"));
 #endif

@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
+class QObject;
+
 /// A program to start on a host other than Windows: the file, its whole
 /// argument list (the first being the name it sees for itself) and the name
 /// that messages give it.
@@ -22,6 +26,13 @@ struct HostCommand
 /// waits for it to end, so that it leaves no zombie; SIGCHLD is left alone.
 /// Returns "" when it was started, otherwise a message for the user.
 QString startHostCommand(const HostCommand &command);
+
+/// As above; in addition `ended` is called with the program's wait status
+/// once it has ended, from the event loop, while `context` lives. Only
+/// where the start is made in the event loop's thread and the host lets
+/// that loop watch a process (Linux); elsewhere `ended` is never called.
+QString startHostCommand(const HostCommand &command, QObject *context,
+                         const std::function<void(int)> &ended);
 
 /// Looks for the program `name` of a Windows command line on a host other
 /// than Windows (see searchProgram(): `ownFolder`, the current directory,

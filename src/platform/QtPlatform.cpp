@@ -2,6 +2,7 @@
 #include "QtPlatform.h"
 
 #include "ProcessStart.h"
+#include "TerminalStart.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -98,13 +99,23 @@ FoundProgram QtPlatform::findConverter(const QString &name)
 #endif
 }
 
-QString QtPlatform::startConverter(const FoundProgram &program, const QString &commandLine)
+QString QtPlatform::startConverter(const FoundProgram &program, const QString &commandLine,
+                                  const QString &title)
 {
 #ifdef Q_OS_WIN
+    // Windows gives a console program its console window by itself.
     Q_UNUSED(program);
+    Q_UNUSED(title);
     return startWindowsCommandLine(commandLine, NormalFocus);
 #else
-    return startHostCommand(hostCommandFor(program, commandLine));
+    // Elsewhere a terminal window stands in for the console window, where
+    // the converter's messages would otherwise go unseen.
+    const HostCommand command = hostCommandFor(program, commandLine);
+    const QString terminal = converterTerminal();
+    const QString console = QDir(executableFolder()).filePath(QStringLiteral("brenvik-console"));
+    if (!terminal.isEmpty() && QFileInfo(console).isExecutable())
+        return startInTerminalWindow(command, {terminal, console, title, !program.runner.isEmpty()});
+    return startHostCommand(command);
 #endif
 }
 

@@ -11,7 +11,8 @@ public:
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
     FoundProgram findConverter(const QString &name) override;
-    QString startConverter(const FoundProgram &program, const QString &commandLine) override;
+    QString startConverter(const FoundProgram &program, const QString &commandLine,
+                           const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override;
     int messageBox(const QString &prompt, int style, const QString &title) override;

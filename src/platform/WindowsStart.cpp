@@ -30,7 +30,8 @@ std::wstring programName(const std::wstring &commandLine)
 #ifdef _WIN32
 
 std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyle,
-                                 const std::wstring &applicationName, const std::wstring &folder)
+                                 const std::wstring &applicationName, const std::wstring &folder,
+                                 unsigned long *exitCode)
 {
     // CreateProcessW may write into the command-line buffer, so it gets a copy.
     std::wstring buffer = commandLine;
@@ -63,6 +64,12 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyl
         return message + L'.';
     }
     CloseHandle(process.hThread);
+    if (exitCode) {
+        DWORD code = 0;
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &code);
+        *exitCode = code;
+    }
     CloseHandle(process.hProcess);
     return {};
 }
@@ -70,7 +77,7 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyl
 #else
 
 std::wstring startWindowsProcess(const std::wstring &commandLine, int, const std::wstring &,
-                                 const std::wstring &)
+                                 const std::wstring &, unsigned long *)
 {
     return L"The program \"" + programName(commandLine)
          + L"\" cannot be started: starting a Windows command line unchanged is only"

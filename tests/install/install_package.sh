@@ -78,6 +78,7 @@ dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
 # The unpacked tree: program, converters, a relative link to the program.
 dir=$scratch/root/usr/$installdir
 [[ -x $dir/brenvik && ! -L $dir/brenvik ]] || fail "no program $dir/brenvik"
+[[ -x $dir/brenvik-console ]] || fail "no console program $dir/brenvik-console"
 for c in "${converters[@]}"; do
     [[ -x $dir/$c ]] || fail "no converter $dir/$c"
 done

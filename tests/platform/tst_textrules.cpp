@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
+#include "ConsoleBundle.h"
 #include "NumberFormat.h"
 #include "RowCheck.h"
+#include "TerminalStart.h"
 #include "WinCommandLine.h"
 #include "WineNames.h"
 
@@ -25,6 +27,7 @@ private slots:
     void find();
     void windowsNames();
     void executables();
+    void converterWindow();
 };
 
 void TestTextRules::format()
@@ -301,6 +304,37 @@ void TestTextRules::executables()
         ROW_COMPARE(r.row, int(classifyExecutable(r.head, r.pe)), int(r.kind));
     QCOMPARE(peHeaderOffset(dos(0x12345678)), qint64(0x12345678));
     QCOMPARE(peHeaderOffset(elf(1, 3)), qint64(-1));
+}
+
+void TestTextRules::converterWindow()
+{
+    const struct { const char *platform; bool outputIsTerminal; const char *switchedOff; bool wanted; } when[] = {
+        {"xcb", false, "", true}, {"wayland-egl", false, "", true},
+        {"offscreen", false, "", false}, {"minimal", false, "", false},
+        {"xcb", true, "", false},     // started from a terminal: the converter writes there
+        {"xcb", false, "1", false},   // switched off by the test suite
+    };
+    for (const auto &r : when)
+        ROW_COMPARE(r.platform, wantsConverterWindow(QString::fromLatin1(r.platform), r.outputIsTerminal,
+                                                     QString::fromLatin1(r.switchedOff)), r.wanted);
+
+    // Whatever the emulator does with "-e", the console program gets every
+    // field back unchanged from one plain word.
+    const QStringList fields = {"/run/a.start", "", "-x, 100% \"q\" 'y' $HOME `id`;|&", "Säle\thall",
+                                "", "tab\t\nline", "--", "-"};
+    const QStringList argv = terminalArguments("/usr/bin/x-terminal-emulator", "/opt/b/brenvik-console",
+                                               "pashet.exe - h\x1b]0;x\aall\n", fields);
+    QCOMPARE(argv.mid(0, 5), QStringList({"/usr/bin/x-terminal-emulator", "-T", "pashet.exe - h]0;xall", "-e",
+                                           "/opt/b/brenvik-console"}));
+    QCOMPARE(argv.size(), 6);
+    for (const QChar c : argv[5])
+        QVERIFY2(c.isLetterOrNumber() || QStringLiteral("/._-+:@%,").contains(c), qPrintable(argv[5]));
+    const auto decoded = console_bundle::decode(argv[5].toUtf8().constData());
+    QVERIFY(decoded);
+    QStringList back;
+    for (const std::string &field : *decoded)
+        back << QString::fromStdString(field);
+    QCOMPARE(back, fields);
 }
 
 QTEST_APPLESS_MAIN(TestTextRules)

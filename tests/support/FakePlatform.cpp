@@ -9,7 +9,7 @@
 
 QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
 {
-    starts.append({commandLine, windowStyle, m_currentDirectory});
+    starts.append({commandLine, windowStyle, m_currentDirectory, QString()});
     if (realStart) {
         const QString saved = QDir::currentPath();
         QDir::setCurrent(m_currentDirectory);
@@ -31,9 +31,10 @@ FoundProgram FakePlatform::findConverter(const QString &name)
     return found;
 }
 
-QString FakePlatform::startConverter(const FoundProgram &program, const QString &commandLine)
+QString FakePlatform::startConverter(const FoundProgram &program, const QString &commandLine,
+                                    const QString &title)
 {
-    starts.append({commandLine, NormalFocus, m_currentDirectory});
+    starts.append({commandLine, NormalFocus, m_currentDirectory, title});
     if (!realStart)
         return startError;
     const QString saved = QDir::currentPath();

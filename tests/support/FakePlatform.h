@@ -17,12 +17,13 @@ class FakePlatform : public Platform
 {
 public:
     struct Message { QString prompt; int style; QString title; };
-    struct Start { QString commandLine; int windowStyle; QString currentDirectory; };
+    struct Start { QString commandLine; int windowStyle; QString currentDirectory; QString title; };
     struct Dialog { CommonDialog settings; int action; };
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
     FoundProgram findConverter(const QString &name) override;
-    QString startConverter(const FoundProgram &program, const QString &commandLine) override;
+    QString startConverter(const FoundProgram &program, const QString &commandLine,
+                           const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override { return m_currentDirectory; }
     int messageBox(const QString &prompt, int style, const QString &title) override;

@@ -251,7 +251,7 @@ void TestWineStart::everyLaunchCase()
         QVERIFY2(waitForChildren(1, 120), "started converters do not end");
         // A record file for each case: no two converters append to one file.
         qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(workDir + QStringLiteral("/record.jsonl")));
-        const QString error = platform.startConverter(found, windowsLineBuilt);
+        const QString error = platform.startConverter(found, windowsLineBuilt, QString());
         QVERIFY2(error.isEmpty(), qPrintable(name + ": " + error));
         expected.insert(QStringLiteral("D:\\Wörk Ü\\case %1").arg(i),
                         {name, role(program), built ? windowsLine(line, m_driveD) : line});

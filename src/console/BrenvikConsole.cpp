@@ -1,0 +1,178 @@
+// SPDX-License-Identifier: MIT
+// brenvik-console: the terminal window of one converter. Brenvik starts
+//
+//   x-terminal-emulator -T <title> -e brenvik-console <bundle>
+//
+// and this program, inside the new window, sets the window's title, starts
+// the converter in the working folder, waits for it, says how it ended and
+// keeps the window open until Enter is pressed, as a console window on
+// Windows shows a converter's messages.
+//
+// The bundle is one word (see ConsoleBundle.h) holding these fields, so
+// that every argument of the converter arrives unchanged, blanks, quotes
+// and empty arguments included:
+//
+//   1 the hand-over pipe (a FIFO) that Brenvik watches, or ""
+//   2 the working folder
+//   3 the window title
+//   4 "wine" when the program is Wine with Brenvik's starter, else ""
+//   5 the converter's name in messages ("pashet.exe")
+//   6 the program file to run
+//   7... its whole argument list, the name it sees for itself first
+//
+// The hand-over: whoever removes the FIFO first starts the converter. We do
+// so before starting it; Brenvik does so when this window did not come up
+// in time, and then starts the converter itself. Once the converter runs we
+// write "S" into the FIFO ("F" when it could not be started), so Brenvik
+// knows that its click has been answered.
+
+#include "ConsoleBundle.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+void say(const std::string &text)
+{
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+}
+
+void setTitle(const std::string &title)
+{
+    // Operating system command 0: the window's title (and icon name). Some
+    // emulators take its text for Latin-1 unless told first that it is
+    // UTF-8 (CSI > 2 t); the others ignore that request.
+    if (isatty(STDOUT_FILENO))
+        say("\033[>2t\033]0;" + title + "\007");
+}
+
+void report(int fifo, char what)
+{
+    if (fifo >= 0) {
+        while (write(fifo, &what, 1) < 0 && errno == EINTR) {
+        }
+        close(fifo);
+    }
+}
+
+void waitForEnter()
+{
+    say("Press Enter to close this window.");
+    // What was typed while the converter ran is not the answer.
+    tcflush(STDIN_FILENO, TCIFLUSH);
+    for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
+    }
+}
+
+std::string ending(const std::string &name, int status)
+{
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        return name + " has finished.\n";
+    if (WIFEXITED(status))
+        return name + " ended with status " + std::to_string(WEXITSTATUS(status)) + ".\n";
+    const int signal = WTERMSIG(status);
+    const char *signalName = strsignal(signal);
+    return name + " was ended by signal " + std::to_string(signal)
+         + (signalName ? std::string(" (") + signalName + ")" : std::string()) + ".\n";
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    std::optional<std::vector<std::string>> bundle;
+    if (argc == 2)
+        bundle = console_bundle::decode(argv[1]);
+    if (!bundle || bundle->size() < 7) {
+        std::fputs("brenvik-console: Brenvik starts this program in a terminal window for"
+                   " each converter; it is not meant to be started by hand.\n", stderr);
+        return 2;
+    }
+    std::vector<std::string> &fields = *bundle;
+    const std::string &fifoName = fields[0], &folder = fields[1], &title = fields[2],
+                      &name = fields[4], &program = fields[5];
+    const bool throughWine = fields[3] == "wine";
+    setTitle(title);
+
+    // Until the converter has been started and Brenvik told, a closed window
+    // or Ctrl+C must not end us halfway: the converter would run unreported
+    // or be started twice.
+    sigset_t held, previous;
+    sigemptyset(&held);
+    for (const int s : {SIGHUP, SIGINT, SIGQUIT, SIGTERM})
+        sigaddset(&held, s);
+    sigprocmask(SIG_BLOCK, &held, &previous);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    int fifo = -1;
+    if (!fifoName.empty()) {
+        fifo = open(fifoName.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (unlink(fifoName.c_str()) != 0)
+            return 0;  // Brenvik has started the converter itself
+    }
+
+    std::vector<char *> arguments;
+    for (std::size_t i = 6; i < fields.size(); ++i)
+        arguments.push_back(fields[i].data());
+    arguments.push_back(nullptr);
+    if (throughWine) {
+        // Brenvik's starter waits for the converter and hands back its exit
+        // status; Wine's own diagnostics stay out of the window.
+        setenv("BRENVIK_WINSTART_WAIT", "1", 1);
+        setenv("WINEDEBUG", "-all", 0);
+    }
+
+    termios terminal{};
+    const bool hasTerminal = tcgetattr(STDIN_FILENO, &terminal) == 0;
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t none, reset;
+    sigemptyset(&none);
+    sigemptyset(&reset);
+    for (const int s : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGPIPE})
+        sigaddset(&reset, s);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &reset);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    int error = chdir(folder.c_str()) == 0 ? 0 : errno;
+    if (error == 0)
+        error = posix_spawn(&pid, program.c_str(), nullptr, &attributes, arguments.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    report(fifo, error == 0 ? 'S' : 'F');
+    if (error != 0) {
+        sigprocmask(SIG_SETMASK, &previous, nullptr);
+        say("The program \"" + name + "\" cannot be started: " + std::strerror(error) + ".\n");
+        waitForEnter();
+        return 1;
+    }
+
+    // Ctrl+C is the converter's: we stay to say how it ended.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGQUIT, SIG_IGN);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    // Wine may leave the terminal in raw mode, and may have changed the title.
+    if (hasTerminal)
+        tcsetattr(STDIN_FILENO, TCSADRAIN, &terminal);
+    setTitle(title);
+    say(ending(name, status));
+    waitForEnter();
+    return 0;
+}
