@@ -10,48 +10,29 @@
 QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
 {
     starts.append({commandLine, windowStyle, m_currentDirectory, QString()});
-    if (realStart) {
-        const QString saved = QDir::currentPath();
-        QDir::setCurrent(m_currentDirectory);
-        const QString error = startHostCommandLine(commandLine, exeFolder);
-        QDir::setCurrent(saved);
-        return error;
-    }
-    return startError;
+    return realStart ? startHostCommandLine(commandLine, exeFolder) : startError;
 }
 
 FoundProgram FakePlatform::findConverter(const QString &name)
 {
-    if (!realStart)
-        return converter;
-    const QString saved = QDir::currentPath();
-    QDir::setCurrent(m_currentDirectory);
-    const FoundProgram found = findHostProgram(name, exeFolder);
-    QDir::setCurrent(saved);
-    return found;
+    return realStart ? findHostProgram(name, exeFolder) : converter;
 }
 
 QString FakePlatform::startConverter(const FoundProgram &program, const QString &commandLine,
                                     const QString &title)
 {
     starts.append({commandLine, NormalFocus, m_currentDirectory, title});
-    if (!realStart)
-        return startError;
-    const QString saved = QDir::currentPath();
-    QDir::setCurrent(m_currentDirectory);
-    const QString error = startHostCommand(hostCommandFor(program, commandLine));
-    QDir::setCurrent(saved);
-    return error;
+    return realStart ? startHostCommand(hostCommandFor(program, commandLine)) : startError;
 }
 
+// Starting for real, the process's own current directory is the one programs start in.
 bool FakePlatform::setCurrentDirectory(const QString &dir)
 {
-    if (dir.isEmpty() || (!existingFolders.isEmpty() && !existingFolders.contains(dir)))
+    if (dir.isEmpty() || (!existingFolders.isEmpty() && !existingFolders.contains(dir)) || (realStart && !QDir::setCurrent(dir)))
         return false;
     m_currentDirectory = dir;
     return true;
 }
-
 void FakePlatform::processPendingEvents()
 {
     ++pendingEventRuns;
@@ -62,12 +43,11 @@ void FakePlatform::processPendingEvents()
 int FakePlatform::messageBox(const QString &prompt, int style, const QString &title)
 {
     messages.append({prompt, style, title});
-    if (!answers.empty()) {
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    return (style & 0x0F) == 4 ? MsgBox::AnswerYes : MsgBox::AnswerOk;
+    if (answers.empty())
+        return (style & 0x0F) == 4 ? MsgBox::AnswerYes : MsgBox::AnswerOk;
+    const int answer = answers.front();
+    answers.pop_front();
+    return answer;
 }
 
 bool FakePlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *)
@@ -77,10 +57,9 @@ bool FakePlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *)
         return false;
     const QString result = dialogResults.front();
     dialogResults.pop_front();
-    if (result.isNull())
-        return false;
-    dialog.FileName = result;
-    return true;
+    if (!result.isNull())
+        dialog.FileName = result;
+    return !result.isNull();
 }
 
 void FakePlatform::showModal(QDialog &dialog)

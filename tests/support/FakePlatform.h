@@ -44,16 +44,11 @@ public:
     QString arguments;
     bool ignoreCase = false;
     QChar separator = u'/';
-    /// Folders that setCurrentDirectory() accepts; empty means any.
-    QStringList existingFolders;
-    /// When set, startProgram() really starts the program (end-to-end tests).
-    bool realStart = false;
-    /// Returned by startProgram() and startConverter() when not starting for real.
-    QString startError;
-    /// When set, processPendingEvents() really delivers the queued events.
-    bool deliverPendingEvents = false;
-    /// Returned by findConverter() when not starting for real.
-    FoundProgram converter;
+    QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
+    bool realStart = false;            ///< programs and converters really start (end-to-end tests)
+    QString startError;                ///< what a start gives when not real
+    bool deliverPendingEvents = false; ///< processPendingEvents() really delivers them
+    FoundProgram converter;            ///< what findConverter() gives when not real
 
     // Scripted answers, taken in order. An unscripted message box answers
     // its default (first) button; an unscripted file dialog is cancelled.
@@ -65,12 +60,9 @@ public:
 
     // Recordings.
     QList<Message> messages;
-    QList<Start> starts;       ///< programs and converters
+    QList<Start> starts;  ///< programs and converters
     QList<Dialog> dialogs;
-    int beeps = 0;
-    int pendingEventRuns = 0;
-    int endCalls = 0;
-    int modalShows = 0;
+    int beeps = 0, pendingEventRuns = 0, endCalls = 0, modalShows = 0;
 
 private:
     QString m_currentDirectory = QStringLiteral("/");
