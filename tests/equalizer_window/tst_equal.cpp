@@ -13,57 +13,44 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <algorithm>
-#include <cmath>
 #include <csignal>
-#include <cstring>
-#include <limits>
-#include <memory>
+#include <functional>
 
+#include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#ifdef Q_OS_LINUX
-#include <linux/capability.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#endif
 
 namespace {
 
 const QByteArray Flat = " 31.5  0 \r\n 63  0 \r\n 125  0 \r\n 250  0 \r\n 500  0 \r\n"
                         " 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  0 \r\n";
 
-// Rows of the tables below; steps are as act() takes them.
-struct Scale { float bottom, top; double gain; int position; float y; };
-struct Reading { QByteArray text; bool ok; qint64 mostRead = std::numeric_limits<qint64>::max(); };
+// Rows of the window tables; steps are as act() takes them.
 struct Edit { QStringList steps; QString range; int band, position; QString shown; double gain; int others; };
 struct Save { QString typed, answer; QByteArray existing; QString message; int faults = 0; QByteArray opened = {}, written = Flat; };
-struct Browse { QString file; QByteArray content; QStringList steps; QString reason, range = {}, shown = {}; };
-struct Opening { QStringList steps; QString result; };
+struct Browse { QString file; QByteArray content; QString reason, range = {}, shown = {}; QStringList steps = {}; };
 
-FilterBands flatBands(const QList<double> &gains = {})
+FilterBands bands(const QList<double> &gains = {})
 {
-    FilterBands bands;
-    bands.frequency = BandModel::DefaultFrequencies;
-    for (int k = 0; k < BandCount; ++k)
-        bands.gain[k] = gains.value(k);
-    return bands;
+    FilterBands b{BandModel::DefaultFrequencies, {}};
+    std::copy(gains.begin(), gains.end(), b.gain.begin());
+    return b;
 }
-QByteArray withGains(const QList<double> &gains) { return filterFileText(flatBands(gains)); }
+QByteArray withGains(const QList<double> &gains) { return filterFileText(bands(gains)); }
 
 template <typename T = QLineEdit>
 T *child(QWidget *w, const QString &name) { return w->findChild<T *>(name); }
 QLineEdit *box(QWidget *w, int k) { return child(w, QStringLiteral("Text1(%1)").arg(k)); }
 QString text(QWidget *w, const char *name) { return child(w, QString::fromLatin1(name))->text(); }
-
 QString boxes(QWidget *w)
 {
-    QString texts;
+    QStringList texts;
     for (int k = 0; k < BandCount; ++k)
-        texts += (k ? " " : "") + box(w, k)->text();
-    return texts;
+        texts << box(w, k)->text();
+    return texts.join(u' ');
 }
-
 // The drawn segments as from, to, from, to...
 QList<QPointF> polyline(QWidget *w)
 {
@@ -76,8 +63,8 @@ QList<QPointF> polyline(QWidget *w)
 // Drives the window as a user does. "Name=text" clicks into a box (which selects its text,
 // so typing replaces it), types and presses Enter; "Name~text" leaves with Tab instead,
 // "Name>text" not at all; "VScroll1(k)=up" clicks a slider's top arrow, "=to p" sets it
-// from code; "Name+Return" (or Enter, Space) gives a button the focus and presses that
-// key; "Name" clicks a button or the plot.
+// from code; "Name+Enter" (or Space) gives a button the focus and presses that key;
+// "Name" clicks a button or the plot.
 void act(QWidget *w, const QStringList &steps)
 {
     for (const QString &step : steps) {
@@ -86,39 +73,21 @@ void act(QWidget *w, const QStringList &steps)
         QVERIFY2(target, qPrintable(step));
         const QString how = step.mid(at + 1);
         if (auto *bar = qobject_cast<QScrollBar *>(target)) {
-            if (how == "up")
-                bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
-            else
-                bar->setValue(-how.mid(3).toInt());  // the bar holds the position negated
+            how == "up" ? bar->triggerAction(QAbstractSlider::SliderSingleStepSub) : bar->setValue(-how.mid(3).toInt());
         } else if (auto *edit = qobject_cast<QLineEdit *>(target)) {
             w->activateWindow();
             QVERIFY(QTest::qWaitForWindowActive(w));
-            if (edit->hasFocus())
-                edit->selectAll();
-            else
-                QTest::mouseClick(edit, Qt::LeftButton);
+            edit->hasFocus() ? edit->selectAll() : QTest::mouseClick(edit, Qt::LeftButton);
             QTest::keyClicks(edit, how);
             if (step[at] != u'>')
                 QTest::keyClick(edit, step[at] == u'=' ? Qt::Key_Return : Qt::Key_Tab);
-        } else if (at >= 0 && step[at] == u'+') {
+        } else if (at >= 0) {
             target->setFocus(Qt::TabFocusReason);
-            QTest::keyClick(target, how == "Space" ? Qt::Key_Space : how == "Enter" ? Qt::Key_Enter : Qt::Key_Return);
+            QTest::keyClick(target, how == "Space" ? Qt::Key_Space : Qt::Key_Enter);
         } else {
             QTest::mouseClick(target, Qt::LeftButton);
         }
     }
-}
-
-// Everything a failed command must leave alone; the line stands for the sliders.
-QString state(Equal &w)
-{
-    QStringList s{boxes(&w), text(&w, "Topp"), text(&w, "Bottom"), text(&w, "Textfiltname"),
-                  QString::number(w.bands().rangeTop), QString::number(w.bands().rangeBottom)};
-    for (double gain : w.bands().bandGain)
-        s << QString::number(gain, 'g', 17);
-    for (const QPointF &p : polyline(&w))
-        s << QString::number(p.y());
-    return s.join(u'|');
 }
 
 void writeFile(const QString &name, const QByteArray &content)
@@ -132,67 +101,40 @@ QByteArray content(const QString &name) { QFile f(name); return f.open(QIODevice
 // the file "target" beside it, which holds what follows "<link>".
 void place(const QString &name, const QByteArray &bytes)
 {
-    if (bytes == "<pipe>") {
+    if (bytes == "<pipe>")
         QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
-    } else if (bytes.startsWith("<link>")) {
-        writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6));
-        QVERIFY(QFile::link("target", name));
-    } else {
+    else if (bytes.startsWith("<link>"))
+        QVERIFY(QFile::link("target", name) && (writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6)), true));
+    else
         writeFile(name, bytes);
-    }
 }
 
-// Faults laid on the host around one command and taken away afterwards: a full
-// disk (no file may grow past 64 bytes, so a write beyond fails with EFBIG) and a
-// folder the user may not write (for root also without the capabilities that
-// override permissions, in this thread). ok: the faults hold.
+// Runs `command` with faults laid on the host: a full disk (no file may grow past 64 bytes,
+// so a write beyond fails with EFBIG) and a folder the user may not write (for root also
+// without the capabilities that override permissions, in this thread). False: they did not hold.
 enum Fault { FullDisk = 1, ReadOnlyFolder = 2 };
-struct Faults
+bool withFaults(int faults, const QString &folder, const std::function<void()> &command)
 {
-    int faults;
-    QString folder;
-    bool ok = true;
     rlimit limit{};
-#ifdef Q_OS_LINUX
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{};
-    bool capabilities(long call, __user_cap_data_struct *data) { return ::syscall(call, &header, data) == 0; }
-#endif
-
-    Faults(int f, const QString &dir) : faults(f), folder(dir)
-    {
-        if (faults & FullDisk) {
-            std::signal(SIGXFSZ, SIG_IGN);
-            ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0;
-            const rlimit small{64, limit.rlim_max};
-            ok = ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0;
-        }
-        if (faults & ReadOnlyFolder) {
-            ok = ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
-#ifdef Q_OS_LINUX
-            __user_cap_data_struct dropped[2]{};
-            ok = ok && capabilities(SYS_capget, caps);
-            std::copy(caps, caps + 2, dropped);
-            dropped[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
-            ok = ok && capabilities(SYS_capset, dropped);
-#endif
-            ok = ok && !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly);
-        }
+    __user_cap_data_struct caps[2]{}, dropped[2]{};
+    bool ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && ::syscall(SYS_capget, &header, caps) == 0;
+    std::copy(caps, caps + 2, dropped);
+    if (faults & ReadOnlyFolder) {
+        dropped[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+        ok = ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
     }
-    ~Faults()
-    {
-#ifdef Q_OS_LINUX
-        if (faults & ReadOnlyFolder)
-            capabilities(SYS_capset, caps);
-#endif
-        if (faults & ReadOnlyFolder)
-            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (faults & FullDisk) {
-            ::setrlimit(RLIMIT_FSIZE, &limit);
-            std::signal(SIGXFSZ, SIG_DFL);
-        }
-    }
-};
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit small{faults & FullDisk ? 64 : limit.rlim_cur, limit.rlim_max};
+    ok = ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0 && ::syscall(SYS_capset, &header, dropped) == 0
+         && (!(faults & ReadOnlyFolder) || !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly));
+    if (ok)
+        command();
+    ::syscall(SYS_capset, &header, caps);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return ok;
+}
 
 } // namespace
 
@@ -209,12 +151,13 @@ class TestEqual : public QObject
         w->show();  // loads itself first
         return w;
     }
-    QString path(const QString &name) const { return name.isNull() ? name : dir->filePath(name); }
+    QString path(const QString &name) const { return name.isEmpty() ? name : dir->filePath(name); }
     // Exactly one exclamation (style 48), naming the file and what went wrong.
-    bool warned(const QString &file, const QString &reason) const
+    void warned(const QString &file, const QString &reason) const
     {
         const QList<FakePlatform::Message> &m = fake->messages;
-        return m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file) && m[0].prompt.contains(reason);
+        QVERIFY2(m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file) && m[0].prompt.contains(reason),
+                 qPrintable(m.value(0).prompt));
     }
 
 private slots:
@@ -225,116 +168,83 @@ private slots:
         filterFileName.clear();
     }
 
-    void scale_data()
-    {
-        QTest::addColumn<Scale>("s");  // y: of the plot, 0 for a row that maps the gain only
-        QTest::newRow("top end") << Scale{-50, 50, 50, 10000, 300};
-        QTest::newRow("7.3 dB") << Scale{-50, 50, 7.3, 1460, 1555.38f};
-        QTest::newRow("above the top") << Scale{-50, 50, 80, 10000, 0};
-        QTest::newRow("far below") << Scale{-50, 50, -1e30, -10000, 0};
-        // On -10000..+10000 a position equals its gain, so the halves are exact.
-        QTest::newRow("2.5 to even") << Scale{-1e4, 1e4, 2.5, 2, 0};
-        QTest::newRow("-2.5 to even") << Scale{-1e4, 1e4, -2.5, -2, 0};
-        QTest::newRow("just above a half") << Scale{-1e4, 1e4, 2.5000001, 3, 0};
-        // 1 - (-0.1f) is 1.10000002 in single precision: this gain is exactly half-way
-        // between 0 and 1 there (so 0), but 0.5002 with a double width (so 1).
-        QTest::newRow("single-precision width") << Scale{-0.1f, 1, double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000, 0, 0};
-    }
     void scale()
     {
-        QFETCH(Scale, s);
-        BandModel model;
-        model.rangeBottom = s.bottom;
-        model.rangeTop = s.top;
-        QCOMPARE(int(model.GainToPosition(s.gain)), s.position);
-        if (s.y == 0)
-            return;
-        const double gain = model.PositionToGain(qint16(s.position));
-        QVERIFY2(std::fabs(gain - s.gain) < 1e-9, qPrintable(QString::number(gain, 'g', 17)));
-        QVERIFY2(std::fabs(plotY(qint16(s.position)) - s.y) < 0.01f, qPrintable(QString::number(plotY(qint16(s.position)))));
+        // On -10000..+10000 a position equals its gain, so the halves are exact. 1 - (-0.1f) is
+        // 1.10000002 in single precision: the last gain is exactly half-way between 0 and 1 there
+        // (so 0), but 0.5002 with a double width (so 1). That positions stay within the slider's
+        // ends is the filter-file fuzz target's property.
+        const struct { float bottom, top; double gain; int position; } rows[] = {
+            {-1e4, 1e4, 2.5, 2}, {-1e4, 1e4, -2.5, -2}, {-1e4, 1e4, 2.5000001, 3},
+            {-0.1f, 1, double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000, 0}};
+        for (const auto &r : rows) {
+            BandModel model;
+            model.rangeBottom = r.bottom;
+            model.rangeTop = r.top;
+            QVERIFY2(model.GainToPosition(r.gain) == r.position, qPrintable(QString::number(r.gain, 'g', 17)));
+        }
     }
 
+    // Byte for byte; that every value reads back bit for bit is the fuzz target's property.
     void fileText()
     {
-        QCOMPARE(filterFileText(flatBands()), Flat);
-        FilterBands bands = flatBands({-12.5, 0, 7.299999999999997, 1e-7, 1e21, 0, 0, 0, 0, 6.25});
-        bands.frequency[1] = -0.0;
-        QCOMPARE(filterFileText(bands), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.299999999999997 \r\n 250  0.0000001 \r\n 500  "
-                                                   "1000000000000000000000 \r\n 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  6.25 \r\n"));
+        QCOMPARE(filterFileText(bands()), Flat);
+        FilterBands b = bands({-12.5, 0, 7.299999999999997, 1e-7, 1e21, 0, 0, 0, 0, 6.25});
+        b.frequency[1] = -0.0;
+        QCOMPARE(filterFileText(b), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.299999999999997 \r\n 250  0.0000001 \r\n 500  "
+                                               "1000000000000000000000 \r\n 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  6.25 \r\n"));
     }
 
-    void roundTrip_data()
-    {
-        QTest::addColumn<double>("value");
-        QTest::newRow("one third") << 1.0 / 3.0;
-        QTest::newRow("subnormal") << std::numeric_limits<double>::denorm_min();
-        QTest::newRow("largest gain") << MaxFilterGain;
-    }
-    void roundTrip()
-    {
-        QFETCH(double, value);
-        FilterBands bands = flatBands({value, -value, value, -value, value, -value, value, -value, value, -value});
-        bands.frequency[4] = value;
-        bands.frequency[5] = std::numeric_limits<double>::max();
-        QBuffer buffer;
-        buffer.setData(filterFileText(bands));
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        const FilterReadResult read = readFilterBands(buffer);
-        QVERIFY2(read.ok(), qPrintable(read.error));
-        // Bit for bit: a lost last digit would still pass a fuzzy compare.
-        QVERIFY(std::memcmp(&read.bands, &bands, sizeof bands) == 0);
-    }
-
-    void reader_data()
-    {
-        QTest::addColumn<Reading>("r");  // a good read gives the flat filter
-        QTest::newRow("commas, one line") << Reading{QByteArray(Flat).replace("  ", ",").replace(" \r\n ", ",").trimmed(), true};
-        QTest::newRow("tabs, LF") << Reading{QByteArray(Flat).replace("  ", "\t").replace("\r", ""), true};
-        QTest::newRow("number forms") << Reading{"3.15E1 -0 6.3d1 +0 125. 0.0 250 .0 500 0e5 1000 0 2000 0 4000 0 8000 0 16000 0", true};
-        QTest::newRow("16 MB after the twentieth") << Reading{Flat + QByteArray(16 << 20, '\x01'), true, 8192};
-        QTest::newRow("64 MB of blanks") << Reading{QByteArray(64 << 20, ' '), false, MaxFilterScanBytes + 4096};
-    }
+    // What a read gives ("": the flat filter), and how far it reads at most.
     void reader()
     {
-        QFETCH(Reading, r);
-        QBuffer buffer(&r.text);
-        QVERIFY(buffer.open(QIODevice::ReadOnly));
-        const FilterReadResult read = readFilterBands(buffer);
-        QVERIFY2(read.ok() == r.ok, qPrintable(read.error));
-        QVERIFY2(buffer.pos() <= r.mostRead, qPrintable(QString::number(buffer.pos())));
-        if (r.ok)
-            QVERIFY(read.bands.frequency == BandModel::DefaultFrequencies && read.bands.gain == flatBands().gain);
+        const QByteArray f = Flat;
+        const struct { QByteArray text; QString error; qint64 mostRead = 1 << 30; } rows[] = {
+            {"3.15E1,-0\t6.3d1 +0\r\n125.\n0.0,,250 .0 500 0e5 1000 0 2000 0 4000 0 8000 0 16000 0", ""},
+            {f + QByteArray(16 << 20, '\x01'), "", 8192}, {QByteArray(64 << 20, ' '), "hold only 0 of", MaxFilterScanBytes + 4096},
+            {"", "none of the twenty"}, {f.left(f.lastIndexOf(" 0 ")), "only 19"},
+            {QByteArray(f).replace(" 63  0", " 63  abc"), "the gain of band 2 is \"abc\", which is not a number"},
+            {QByteArray(f).replace(" 31.5", " nan"), "the frequency of band 1 is \"nan\""},
+            {QByteArray(f).replace(" 63  0", " 63  1e999"), "too large"},
+            {QByteArray(f).replace(" 63  0", " 63  " + QByteArray(401, '1')), "too long"},
+            {QByteArray(f).replace(" 63  0", " 63 -2e30"), "beyond the limit of 1e30"}};
+        for (const auto &r : rows) {
+            QBuffer buffer;
+            buffer.setData(r.text);
+            QVERIFY(buffer.open(QIODevice::ReadOnly));
+            const FilterReadResult back = readFilterBands(buffer);
+            QVERIFY2(r.error.isEmpty() ? back.ok() : back.error.contains(r.error), qPrintable(r.text.left(40) + back.error));
+            QVERIFY2(buffer.pos() <= r.mostRead, qPrintable(QString::number(buffer.pos())));
+            QVERIFY(!back.ok() || (back.bands.frequency == BandModel::DefaultFrequencies && back.bands.gain == bands().gain));
+        }
     }
 
+    // The Tab cycle; each grid line inside the plot's border, level with its tick on the
+    // window; the flat curve 5 crisp pixels: one pure red row above and below the middle line.
     void tabOrderAndPlot()
     {
         auto w = open();
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
-        const QStringList order = QStringLiteral("VScroll1(0) VScroll1(1) Text1(0) Text1(1) Textfiltname Commbrowse Topp Bottom "
-            "Command3D2 Command3D1 VScroll1(2) VScroll1(3) VScroll1(4) VScroll1(5) VScroll1(6) VScroll1(7) VScroll1(8) "
-            "VScroll1(9) Text1(2) Text1(3) Text1(4) Text1(5) Text1(6) Text1(7) Text1(8) Text1(9) Picture1").split(u' ');
         QStringList visited;
-        for (int i = 0; i < order.size(); ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        for (int i = 0; i < 27; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
             visited << QApplication::focusWidget()->objectName();
-        QCOMPARE(visited, order);
+        QCOMPARE(visited.join(u' '), "VScroll1(0) VScroll1(1) Text1(0) Text1(1) Textfiltname Commbrowse Topp Bottom Command3D2 "
+                 "Command3D1 VScroll1(2) VScroll1(3) VScroll1(4) VScroll1(5) VScroll1(6) VScroll1(7) VScroll1(8) VScroll1(9) "
+                 "Text1(2) Text1(3) Text1(4) Text1(5) Text1(6) Text1(7) Text1(8) Text1(9) Picture1");
 
-        // Each grid line lies level with its tick on the window, inside the plot's border.
         auto *plot = child<PlotArea>(w.get(), "Picture1");
-        QList<QRect> grid, ticks;
+        QList<QPair<int, int>> grid, ticks;
         for (QWidget *line : plot->findChildren<QWidget *>(QRegularExpression("^Line"))) {
             QVERIFY2(plot->contentsRect().contains(line->geometry()), qPrintable(line->objectName()));
-            grid << QRect(line->mapTo(w.get(), QPoint()), line->size());
+            grid << QPair(line->mapTo(w.get(), QPoint()).y(), line->height());
         }
         for (QWidget *line : w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
-            ticks << line->geometry();
-        for (QList<QRect> *lines : {&grid, &ticks})
-            std::sort(lines->begin(), lines->end(), [](QRect a, QRect b) { return a.y() < b.y(); });
-        QCOMPARE(grid.size(), ticks.size());
-        for (qsizetype i = 0; i < grid.size(); ++i)
-            QCOMPARE(QPair(grid[i].y(), grid[i].height()), QPair(ticks[i].y(), ticks[i].height()));
+            ticks << QPair(line->y(), line->height());
+        std::sort(grid.begin(), grid.end());
+        std::sort(ticks.begin(), ticks.end());
+        QCOMPARE(grid, ticks);
 
-        // The flat curve, 5 crisp pixels, shows one pure red row above and below the middle line.
         const QRect middle = child<QWidget>(plot, "Line29")->geometry();
         const QImage image = plot->grab().toImage();
         QStringList column;
@@ -351,7 +261,6 @@ private slots:
         QTest::newRow("7.3") << Edit{{"Text1(3)=7.3"}, full, 3, 1460, "+7.3", 7.3, 0};
         // Beyond the top: the band goes there, also when its slider is there already.
         QTest::newRow("80, then 90") << Edit{{"Text1(0)=80", "Text1(0)=90"}, full, 0, 10000, "90", 50, 0};
-        QTest::newRow("abc gives 0 dB") << Edit{{"Text1(2)=7.3", "Text1(2)=abc"}, full, 2, 0, "+0.0", 0, 0};
         QTest::newRow("no Enter, no change") << Edit{{"Text1(3)~7.3"}, full, 3, 0, "7.3", 0, 0};
         // 0.25 dB comes out as 0.2499999999999929, shown "+0.2".
         QTest::newRow("arrow up") << Edit{{"VScroll1(4)=up"}, full, 4, 50, "+0.2", 0.25, 0};
@@ -359,7 +268,6 @@ private slots:
         QTest::newRow("top limited to 100") << Edit{{"Topp=150"}, "+100.0 -50.0", 9, -3333, "+0.0", 0.0025, -3333};
         QTest::newRow("bottom limited to -100") << Edit{{"Bottom=-150"}, "+50.0 -100.0", 9, 3333, "-0.0", -0.0025, 3333};
         QTest::newRow("top not below a gain of 6") << Edit{{"Text1(0)=6", "Topp=-20"}, "+6.0 -50.0", 0, 10000, "+6.0", 6, 7857};
-        QTest::newRow("top 10: no grid point at 0") << Edit{{"Topp=10"}, "+10.0 -50.0", 9, 6667, "+0.0", 0.001, 6667};
         QTest::newRow("top applied on leaving") << Edit{{"Topp~20"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
         QTest::newRow("top left by a click on the plot") << Edit{{"Topp>20", "Picture1"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
         QTest::newRow("empty range refused") << Edit{{"Topp=0", "Bottom=0"}, "+0.0 -50.0", 9, 10000, "+0.0", 0, 10000};
@@ -374,10 +282,10 @@ private slots:
         QCOMPARE(text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom") + ' ' + box(w.get(), e.band)->text(), e.range + ' ' + e.shown);
         QVERIFY2(std::fabs(w->bands().bandGain[e.band] - e.gain) < 1e-5, qPrintable(QString::number(w->bands().bandGain[e.band])));
         // One joined line drawn from the sliders, so it also proves their positions.
-        const auto at = [&](int k) { return QPointF(170 + 360 * k, plotY(qint16(k == e.band ? e.position : e.others))); };
         QList<QPointF> points;
         for (int k = 1; k < BandCount; ++k)
-            points << at(k - 1) << at(k);
+            for (int j : {k - 1, k})
+                points << QPointF(170 + 360 * j, plotY(qint16(j == e.band ? e.position : e.others)));
         QCOMPARE(polyline(w.get()), points);
     }
 
@@ -397,9 +305,8 @@ private slots:
         QTest::newRow("read-only folder: in place") << Save{"", "old.DAT", old, "", ReadOnlyFolder};
         QTest::newRow("read-only folder, full disk") << Save{"typed.DAT", "old.DAT", "old", "cannot be written", ReadOnlyFolder | FullDisk};
         // A band at the limit widens the range to it; the others fall to its bottom.
-        const double limit = double(1e30f);
         QTest::newRow("a gain of 1e30 saved back") << Save{"", "back.DAT", {}, "", 0, withGains({1e30}),
-                                                           withGains({limit, -50, -50, -50, -50, -50, -50, -50, -50, -50})};
+                                                           withGains({double(1e30f), -50, -50, -50, -50, -50, -50, -50, -50, -50})};
     }
     void save()
     {
@@ -416,26 +323,22 @@ private slots:
         if (!s.existing.isNull())
             place(path(s.answer), s.existing);
         fake->dialogResults.push_back(path(s.answer));
-        {
-            const Faults faults(s.faults, dir->path());
-            QVERIFY(faults.ok);
-            act(w.get(), {"Command3D2"});
-        }
+        QVERIFY(withFaults(s.faults, dir->path(), [&] { act(w.get(), {"Command3D2"}); }));
         QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::SaveDialog);
         const CommonDialog &d = fake->dialogs[0].settings;
         QCOMPARE(QStringList({QString::number(d.Flags), d.Filter, QString::number(d.FilterIndex), QString::number(d.CancelError), d.FileName}),
                  QStringList({"0", "Filter File (*.DAT)|*.DAT", "1", "1", s.typed.isEmpty() ? (before.isEmpty() ? "*.DAT" : before) : s.typed}));
-        const bool saved = !s.answer.isNull() && s.message.isEmpty();
+        const bool saved = !s.answer.isNull() && s.message.isEmpty(), link = s.existing.startsWith("<link>");
         QCOMPARE(w->isVisible(), !saved);
         QCOMPARE(filterFileName, saved ? path(s.answer) : s.typed);
-        QVERIFY2(s.message.isEmpty() ? fake->messages.isEmpty() : warned(path(s.answer), s.message), qPrintable(fake->messages.value(0).prompt));
-        // Nothing left behind, nothing replaced that was refused.
-        if (saved || !s.existing.isNull())
-            files << s.answer;
-        const QString target = s.existing.startsWith("<link>") ? (files << "target", path("target")) : path(s.answer);
+        if (!s.message.isEmpty())
+            warned(path(s.answer), s.message);
+        QCOMPARE(fake->messages.size(), qsizetype(!s.message.isEmpty()));
+        // Nothing left behind, nothing replaced that was refused; a link's target gets the new content.
+        files << (saved || !s.existing.isNull() ? QStringList{s.answer} : QStringList()) << (link ? QStringList{"target"} : QStringList());
         files.sort();
         QCOMPARE(QDir(dir->path()).entryList(QDir::Files | QDir::Hidden | QDir::System), files);
-        QCOMPARE(QFileInfo(path(s.answer)).isSymLink(), target != path(s.answer));
+        const QString target = path(link ? "target" : s.answer);
         if (s.existing == "<pipe>")
             QVERIFY(QFileInfo(target).exists() && !QFileInfo(target).isFile());
         else if (saved || !s.existing.isNull())
@@ -446,26 +349,18 @@ private slots:
     void browse_data()
     {
         QTest::addColumn<Browse>("b");  // the reason of the warning, or the range and boxes afterwards
-        const QByteArray flat = withGains({});
-        QTest::newRow("widens to -62") << Browse{"f.DAT", withGains({-62, 8, 0, 6.25, -12.5, 0, 0, 0, 0, 3}), {}, "",
+        QTest::newRow("widens to -62") << Browse{"f.DAT", withGains({-62, 8, 0, 6.25, -12.5, 0, 0, 0, 0, 3}), "",
                                                  "+50.0 -62.0", "-62. +8. -0. +6.3 -12.5 -0. -0. -0. -0. +3."};
-        QTest::newRow("inside keeps the range") << Browse{"f.DAT", withGains({1, 2, 3}), {}, "", "+50.0 -20.0",
+        QTest::newRow("-20..+20 widens to +30") << Browse{"f.DAT", withGains({-10, 30, 0, 5}), "", "+30.0 -20.0",
+                                                          "-10. +30. +0. +5. +0. +0. +0. +0. +0. +0.", {"Topp=20"}};
+        QTest::newRow("inside, through a link") << Browse{"link.DAT", "<link>" + withGains({1, 2, 3}), "", "+50.0 -20.0",
                                                           "+1. +2. +3. -0. -0. -0. -0. -0. -0. -0."};
-        QTest::newRow("-20..+20 widens to +30") << Browse{"f.DAT", withGains({-10, 30, 0, 5}), {"Topp=20"}, "", "+30.0 -20.0",
-                                                          "-10. +30. +0. +5. +0. +0. +0. +0. +0. +0."};
-        QTest::newRow("missing") << Browse{"missing.DAT", {}, {}, "cannot be opened"};
-        QTest::newRow("empty") << Browse{"empty.DAT", "", {}, "none of the twenty"};
-        QTest::newRow("19 numbers") << Browse{"short.DAT", flat.left(flat.lastIndexOf(" 0 ")), {}, "only 19"};
-        QTest::newRow("abc") << Browse{"abc.DAT", QByteArray(flat).replace(" 63  0", " 63  abc"), {}, "gain of band 2"};
-        QTest::newRow("nan") << Browse{"nan.DAT", QByteArray(flat).replace(" 31.5", " nan"), {}, "frequency of band 1"};
-        QTest::newRow("1e999") << Browse{"huge.DAT", QByteArray(flat).replace(" 63  0", " 63  1e999"), {}, "too large"};
-        QTest::newRow("gain beyond 1e30") << Browse{"far.DAT", QByteArray(flat).replace(" 63  0", " 63 -2e30"), {}, "1e30"};
-        QTest::newRow("a folder") << Browse{".", {}, {}, "folder"};
-        QTest::newRow("a pipe, at once") << Browse{"pipe.DAT", "<pipe>", {}, "not an ordinary file"};
-        QTest::newRow("through a link") << Browse{"link.DAT", "<link>" + withGains({1, 2, 3}), {}, "", "+50.0 -20.0",
-                                                  "+1. +2. +3. -0. -0. -0. -0. -0. -0. -0."};
+        QTest::newRow("missing") << Browse{"missing.DAT", {}, "cannot be opened"};
+        QTest::newRow("abc") << Browse{"abc.DAT", QByteArray(Flat).replace(" 63  0", " 63  abc"), "gain of band 2"};
+        QTest::newRow("a folder") << Browse{".", {}, "folder"};
+        QTest::newRow("a pipe, at once") << Browse{"pipe.DAT", "<pipe>", "not an ordinary file"};
         // Cut at the NUL, the name would be that of the filter read before.
-        QTest::newRow("NUL in the name") << Browse{QStringLiteral("previous.DAT") + QChar(0) + "x", {}, {}, "NUL"};
+        QTest::newRow("NUL in the name") << Browse{QStringLiteral("previous.DAT") + QChar(0) + "x", {}, "NUL"};
     }
     void browse()
     {
@@ -476,34 +371,39 @@ private slots:
         writeFile(filterFileName, withGains({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
         auto w = open();
         act(w.get(), QStringList{"Text1(3)=7.3", "Bottom=-20"} + b.steps);
-        const QString before = state(*w);
+        // All a failed read must leave alone; the line stands for the sliders.
+        const auto state = [&] {
+            QStringList s{text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom"), boxes(w.get()), text(w.get(), "Textfiltname"), filterFileName};
+            for (const QPointF &p : polyline(w.get()))
+                s << QString::number(p.y());
+            return s;
+        };
+        const QStringList before = state();
         fake->dialogResults.push_back(path(b.file));
         act(w.get(), {"Commbrowse"});
         QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::OpenDialog && w->isVisible());
-        if (b.reason.isEmpty()) {
+        if (!b.reason.isEmpty()) {
+            warned(path(b.file), b.reason);
+            QCOMPARE(state(), before);
+        } else {
             QVERIFY(fake->messages.isEmpty());
-            QCOMPARE(QStringList({text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom"), boxes(w.get()), text(w.get(), "Textfiltname"), filterFileName}),
-                     QStringList({b.range, b.shown, path(b.file), path(b.file)}));
-            return;
+            QCOMPARE(state().mid(0, 4), QStringList({b.range, b.shown, path(b.file), path(b.file)}));
         }
-        QVERIFY2(warned(path(b.file), b.reason), qPrintable(fake->messages.value(0).prompt));
-        QCOMPARE(state(*w), before);
-        QCOMPARE(filterFileName, path("previous.DAT"));
     }
 
-    // Modal openings from the converter window (the fake ends them with the close box); $D: the test folder.
+    // Modal from the converter window, right beside it (the fake ends it with the close box).
     void opening_data()
     {
-        QTest::addColumn<Opening>("o");  // the steps, filterFileName afterwards
-        QTest::newRow("flat") << Opening{{}, ""};
-        QTest::newRow("cancel after browse, by keys") << Opening{{"Commbrowse+Space", "Command3D1+Enter"}, ""};
-        QTest::newRow("save, then reopen") << Opening{{"Topp=20", "Bottom=-20", "Text1(2)=7.3", "Text1(8)=-12.5", "Command3D2"}, "$D/loaded.DAT"};
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("result");  // filterFileName afterwards
+        QTest::newRow("cancel after browse, by keys") << QStringList{"Commbrowse+Space", "Command3D1+Enter"} << "";
+        QTest::newRow("saved") << QStringList{"Text1(2)=7.3", "Command3D2"} << "loaded.DAT";
     }
     void opening()
     {
-        QFETCH(Opening, o);
-        const QByteArray loaded = withGains({5});
-        writeFile(path("loaded.DAT"), loaded);
+        QFETCH(QStringList, steps);
+        QFETCH(QString, result);
+        writeFile(path("loaded.DAT"), withGains({5}));
         fake->dialogResults.push_back(path("loaded.DAT"));
         QWidget converter;  // not shown: the offscreen platform would keep it the active window
         converter.setGeometry(100, 80, 400, 300);
@@ -512,29 +412,15 @@ private slots:
             const QRect frame = converter.frameGeometry();
             QCOMPARE(d.frameGeometry().topLeft(), QPoint(frame.x() + frame.width(), frame.y()));
             QVERIFY(d.isModal() && d.parentWidget() == &converter);
-            QCOMPARE(boxes(&d), QStringList(BandCount, " 0.0").join(u' '));
-            QCOMPARE(polyline(&d).size(), 18);
-            for (const QPointF &p : polyline(&d))
-                QCOMPARE(p.y(), 1770.0);
-            QCOMPARE(text(&d, "Topp") + text(&d, "Bottom") + text(&d, "Textfiltname"), "+50.0-50.0");
-            act(&d, o.steps);
+            act(&d, steps);
             ran = true;
         });
         Equal equal(*fake, &converter);
         equal.Form_Load();
         fake->showModal(equal);
-        QVERIFY(ran && !equal.isVisible());
-        QCOMPARE(filterFileName, o.result.replace("$D", dir->path()));
-        QVERIFY(fake->messages.isEmpty());
-        QCOMPARE(fake->beeps, 1);
-        const bool saved = o.steps.contains("Command3D2");
-        QCOMPARE(content(path("loaded.DAT")) == loaded, !saved);
-        if (!saved)
-            return;
-        // A new opening reads the saved file back, on the full range.
-        auto w = open();
-        QCOMPARE(boxes(w.get()), "+0. +0. +7.3 +0. +0. +0. +0. +0. -12.5 +0.");
-        QCOMPARE(text(w.get(), "Topp") + text(w.get(), "Bottom") + text(w.get(), "Textfiltname"), "+50.0-50.0" + filterFileName);
+        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1);
+        QCOMPARE(filterFileName, path(result));
+        QCOMPARE(content(path("loaded.DAT")), withGains(result.isEmpty() ? QList<double>{5} : QList<double>{0, 0, 7.299999999999997}));
     }
 };
 
