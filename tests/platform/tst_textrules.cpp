@@ -135,7 +135,7 @@ void TestTextRules::find()
     // name, search the own folder, found ("" = none), seen but not runnable
     const struct { const char *name; bool own; const char *expected, *notRunnable = ""; } rows[] = {
         {"ZARVO.EXE", true, "own/zarvo"}, {"zarvo", false, "cwd/zarvo"},
-        {"KELDT.EXE", true, "p2/Keldt.exe"},             // ".exe" everywhere first; a PE needs no execute bit
+        {"KELDT.EXE", true, "p2/Keldt.exe"}, {"keldt", true, "p2/Keldt.exe"},  // ".exe" everywhere first; a PE needs no execute bit
         {"TOMBRA.EXE", true, "p2/tombra", "p1/tombra"},  // not executable: skipped
         {"BARE.EXE", true, "", "cwd/BARE.exe"},          // there, but neither executable nor a PE
         {"pashet.exe", true, "p1/Pashet"}, {"FRELIO", true, "p2/frelio.exe"},
@@ -186,13 +186,12 @@ void TestTextRules::windowsNames()
 void TestTextRules::executables()
 {
     QByteArray dos = pe("\x4c\x01"), far = dos;
-    dos[0x80] = 0;    // no PE signature
+    dos[0x80] = 0;     // no PE signature
     far[0x3F] = 0x12;  // the offset is four bytes, little-endian
     using K = ExecutableKind;
     const struct { const char *row; QByteArray head; K kind; } rows[] = {
-        {"PE x86", pe("\x4c\x01"), K::Windows32}, {"PE x86-64", pe("\x64\x86"), K::Windows64},
-        {"PE ARM64", pe("\x64\xaa"), K::WindowsOther}, {"DOS program", dos, K::Unknown},
-        {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown}, {"MZ cut short", "MZ", K::Unknown},
+        {"PE x86", pe("\x4c\x01"), K::Windows32}, {"PE x86-64", pe("\x64\x86"), K::Windows64}, {"PE ARM64", pe("\x64\xaa"), K::WindowsOther},
+        {"DOS program", dos, K::Unknown}, {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown}, {"MZ cut short", "MZ", K::Unknown},
         {"ELF x86", elf(1, 3), K::Linux32}, {"ELF x86-64", elf(2, 62), K::Linux64}, {"ELF x86 class 64", elf(2, 3), K::Unknown},
         {"script", "#!/bin/sh\nexec wine64 \"$@\"\n", K::Unknown},
     };
