@@ -261,7 +261,8 @@ private slots:
                         QStringList({pattern, pattern, folder, QString::fromLatin1(r.listed), folder + "/take"}));
         }
         // Cancelling changes nothing.
-        CommonDialog d{.FileName = "keep"};
+        CommonDialog d;
+        d.FileName = "keep";
         whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
         QVERIFY(!QtPlatform().showFileDialog(d, CommonDialog::OpenDialog, nullptr));
         QCOMPARE(d.FileName, QStringLiteral("keep"));
