@@ -2,6 +2,7 @@
 // The host for real: detached starts (of the stand-in converters beside this test and of scripts
 // standing for the desktop's helpers), the message box and file dialog (answered by a timer).
 
+#include "Heads.h"
 #include "ProcessStart.h"
 #include "QtPlatform.h"
 #include "RowCheck.h"
@@ -40,36 +41,11 @@ template<typename T> void whenShown(std::function<void(T *)> act)
     timer->start(10);
 }
 
-// What has run: each stand-in's recorded program and arguments (and its folder
-// when that is not ours), then the helper script's name and arguments.
-QStringList started(const QTemporaryDir &tmp)
+bool write(const QString &name, const QByteArray &head, bool executable = false)
 {
-    QStringList result;
-    QFile record(tmp.filePath("record.jsonl")), helper(tmp.filePath("helper-out"));
-    for (const QByteArray &line : record.open(QIODevice::ReadOnly) ? record.readAll().split('\n') : QList<QByteArray>())
-        if (const QJsonObject run = QJsonDocument::fromJson(line).object(); !run.isEmpty()) {
-            result << run["program"].toString() << run["args"].toVariant().toStringList();
-            if (run["cwd"].toString() != QDir::currentPath())
-                result << "ran in " + run["cwd"].toString();
-        }
-    if (helper.open(QIODevice::ReadOnly))
-        result << QString::fromUtf8(helper.readAll()).split(u'\n', Qt::SkipEmptyParts);
-    return result;
-}
-
-// The first bytes of a Windows program for `machine`, and of a Linux one.
-QByteArray pe(const char *machine)
-{
-    QByteArray head(0x90, '\0');
-    return head.replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
-}
-QByteArray elf(char elfClass, char machine)
-{
-    QByteArray head(64, '\0');
-    head.replace(0, 4, "\x7f" "ELF");
-    head[4] = elfClass;
-    head[18] = machine;
-    return head;
+    QFile f(name);
+    return QDir().mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly) && f.write(head) == head.size()
+        && (!executable || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
 }
 
 } // namespace
@@ -79,245 +55,219 @@ class TestHost : public QObject
     Q_OBJECT
 
 private slots:
-    void starts();
-    void startWithoutDisplay();
-    void wineLoader();
-    void messageBox();
-    void fileDialogPatterns();
-};
+    void starts()
+    {
+        QTemporaryDir tmp;
+        const QString root = tmp.path(), record = tmp.filePath("record.jsonl"), helperOut = tmp.filePath("helper-out");
+        QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "") && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
+                && write(tmp.filePath("work/broken"), QByteArray(64, '\x01'), true)  // neither a loadable program nor a script
+                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
+        QVERIFY(QDir::setCurrent(tmp.filePath("work")));
+        qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
+        qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(record));
+        qputenv("BRENVIK_TEST_HELPER_OUT", QFile::encodeName(helperOut));
+        // What has run: each stand-in's program and arguments (and its folder when that is not ours),
+        // then the helper script's name and arguments.
+        const auto started = [&] {
+            QStringList result;
+            QFile runs(record), helper(helperOut);
+            for (const QByteArray &line : runs.open(QIODevice::ReadOnly) ? runs.readAll().split('\n') : QList<QByteArray>())
+                if (const QJsonObject run = QJsonDocument::fromJson(line).object(); !run.isEmpty())
+                    result << run["program"].toString() << run["args"].toVariant().toStringList()
+                           << (run["cwd"] == QDir::currentPath() ? QStringList() : QStringList("ran in " + run["cwd"].toString()));
+            if (helper.open(QIODevice::ReadOnly))
+                result << QString::fromUtf8(helper.readAll()).split(u'\n', Qt::SkipEmptyParts);
+            return result;
+        };
 
-void TestHost::starts()
-{
-    QTemporaryDir tmp;
-    const QString root = tmp.path(), helpers = tmp.filePath("helpers");
-    QVERIFY(QDir(root).mkpath("work/Manual") && QDir(root).mkpath("my \\docs/Manual"));
-    QFile manual(tmp.filePath("work/Manual/MBrenvik.mht")), other(tmp.filePath("my \\docs/Manual/MBrenvik.mht"));
-    QFile broken(tmp.filePath("work/broken"));  // executable, but neither a loadable program nor a script
-    QFile plain(tmp.filePath("work/plain.exe")), windows(tmp.filePath("work/WinConv.exe"));  // neither executable
-    QVERIFY(manual.open(QIODevice::WriteOnly) && other.open(QIODevice::WriteOnly) && broken.open(QIODevice::WriteOnly)
-            && plain.open(QIODevice::WriteOnly) && windows.open(QIODevice::WriteOnly));
-    QVERIFY(broken.write(QByteArray(64, '\x01')) == 64 && broken.flush() && broken.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-    QVERIFY(windows.write(pe("\x64\x86")) == 0x90 && windows.flush());
-    QVERIFY(QDir::setCurrent(tmp.filePath("work")));
-    qputenv("PATH", QFile::encodeName(helpers));
-    qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(tmp.filePath("record.jsonl")));
-    qputenv("BRENVIK_TEST_HELPER_OUT", QFile::encodeName(tmp.filePath("helper-out")));
-
-    // line, helper script on PATH, parts of the message ("" = none), what ran
-    const struct { QString line; const char *helper; QStringList message, ran; } rows[] = {
-        {R"(KELDT.EXE "in.wav" "L.TIM" "NONE" 100.0 1)", nullptr, {""}, {"keldt", "in.wav", "L.TIM", "NONE", "100.0", "1"}},
-        {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim")", nullptr, {""},
-         {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim"}},
-        {R"(frelio.exe "room._01" "OUT.WAV" 1 W )", nullptr, {""}, {"frelio", "room._01", "OUT.WAV", "1", "W"}},
-        {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
-        {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
-        {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {R"("C:\Nowhere\Manual\MBrenvik.mht")"}, {}},
-        {R"(Explorer Manual/MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
-        {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", {""}, {"gnome-control-center", "region"}},
-        {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, {"LC_NUMERIC", "\".\"", "\",\""}, {}},
-        {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, {"\"NOSUCH.EXE\""}, {}},
-        {R"("bin\ZARVO.EXE" "out.wav")", nullptr, {R"("bin\ZARVO.EXE")"}, {}},
-        {"   ", nullptr, {"command line"}, {}},
-        {"BROKEN.EXE a", nullptr, {"\"BROKEN.EXE\"", "cannot be started"}, {}},
-        {"PLAIN.EXE a", nullptr, {"\"PLAIN.EXE\" was found as", "neither executable nor a Windows program"}, {}},
-        {"WINCONV.EXE a", nullptr, {"\"WINCONV.EXE\"", "is a Windows program", "no \"wine\" on the PATH"}, {}},
-    };
-    for (const auto &r : rows) {
-        QFile::remove(tmp.filePath("record.jsonl"));
-        QFile::remove(tmp.filePath("helper-out"));
-        QVERIFY(QDir(helpers).removeRecursively() && QDir(root).mkpath("helpers"));
-        if (r.helper) {
+        // line, helper script on PATH, parts of the message ("" = none), what ran
+        const struct { QString line; const char *helper; QStringList message, ran; } rows[] = {
+            {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim" 1 )", nullptr, {""},
+             {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim", "1"}},
+            {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", {""}, {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
+            {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", {""}, {"xdg-open", "Manual/MBrenvik.mht"}},
+            {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", {R"("C:\Nowhere\Manual\MBrenvik.mht")"}, {}},
+            {R"(Explorer Manual/MBrenvik.mht)", nullptr, {"xdg-open", "Manual/MBrenvik.mht"}, {}},
+            {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", {""}, {"gnome-control-center", "region"}},
+            {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, {"LC_NUMERIC", "\".\"", "\",\""}, {}},
+            {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, {"\"NOSUCH.EXE\""}, {}},
+            {"   ", nullptr, {"command line"}, {}},
+            {"BROKEN.EXE a", nullptr, {"\"BROKEN.EXE\"", "cannot be started"}, {}},
+            {"PLAIN.EXE a", nullptr, {"\"PLAIN.EXE\" was found as", "neither executable nor a Windows program"}, {}},
+            {"WINCONV.EXE a", nullptr, {"\"WINCONV.EXE\"", "is a Windows program", "no \"wine\" on the PATH"}, {}},
+        };
+        for (const auto &r : rows) {
+            QFile::remove(record);
+            QFile::remove(helperOut);
+            QVERIFY(QDir(tmp.filePath("helpers")).removeRecursively());
             // printf is a shell builtin: the script runs with a PATH that has no tools.
-            QFile script(QDir(helpers).filePath(QString::fromLatin1(r.helper)));
-            QVERIFY(script.open(QIODevice::WriteOnly)
-                    && script.write("#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_HELPER_OUT\"\n") > 0
-                    && script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+            QVERIFY(!r.helper || write(tmp.filePath("helpers/") + r.helper,
+                                       "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_HELPER_OUT\"\n", true));
+            // The stand-ins lie beside this test, which is the "own folder" here.
+            const QString message = startHostCommandLine(r.line, QCoreApplication::applicationDirPath());
+            for (const QString &part : r.message)
+                ROW_COMPARE(r.line + " gave: " + message, part.isEmpty() ? message.isEmpty() : message.contains(part), true);
+            // A start shows within the timeout; a wrong one gets 100 ms to show.
+            (void)QTest::qWaitFor([&] { return started() == r.ran; }, r.ran.isEmpty() ? 0 : 10000);
+            QTest::qWait(100);
+            ROW_COMPARE(r.line, started(), r.ran);
         }
-        // The stand-ins lie beside this test, which is the "own folder" here.
-        const QString message = startHostCommandLine(r.line, QCoreApplication::applicationDirPath());
-        for (const QString &part : r.message)
-            ROW_COMPARE(r.line + " gave: " + message, part.isEmpty() ? message.isEmpty() : message.contains(part), true);
-        // A start shows within the timeout; a wrong one gets 100 ms to show.
-        (void)QTest::qWaitFor([&] { return started(tmp) == r.ran; }, r.ran.isEmpty() ? 0 : 10000);
-        QTest::qWait(100);
-        ROW_COMPARE(r.line, started(tmp), r.ran);
-    }
 #ifdef Q_OS_LINUX
-    // Started programs are reaped when they end, also when started from
-    // another thread than the event loop's: none of ours is left, running or dead.
-    QString fromThread;
-    std::unique_ptr<QThread> thread(QThread::create([&] {
-        fromThread = startHostCommandLine("ZARVO.EXE \"in.wav\" \"l.tim\"", QCoreApplication::applicationDirPath());
-    }));
-    thread->start();
-    QVERIFY(thread->wait(10000) && fromThread.isEmpty());
-    const auto ours = [] {
-        QFile list(QStringLiteral("/proc/%1/task/%1/children").arg(::getpid()));
-        return list.open(QIODevice::ReadOnly) ? list.readAll().trimmed() : QByteArray("?");
-    };
-    QByteArray left;
-    QVERIFY2(QTest::qWaitFor([&] { return (left = ours()).isEmpty(); }, 10000), "our children left: " + left);
+        // Started programs are reaped when they end, also when started from
+        // another thread than the event loop's: none of ours is left, running or dead.
+        QString fromThread = "not run";
+        std::unique_ptr<QThread> thread(QThread::create([&] {
+            fromThread = startHostCommandLine("ZARVO.EXE \"in.wav\" \"l.tim\"", QCoreApplication::applicationDirPath());
+        }));
+        thread->start();
+        QVERIFY(thread->wait(10000) && fromThread.isEmpty());
+        QVERIFY2(QTest::qWaitFor([] {
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(::getpid()));
+            return children.open(QIODevice::ReadOnly) && children.readAll().trimmed().isEmpty();
+        }, 10000), "our children are left");
 #endif
 #ifndef Q_OS_WIN
-    const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);
-    QVERIFY2(message.contains("\"ZARVO.EXE\"") && message.contains("only available on Windows"), qPrintable(message));
+        const QString message = startWindowsCommandLine(R"("ZARVO.EXE" "out.wav")", 1);
+        QVERIFY2(message.contains("\"ZARVO.EXE\"") && message.contains("only available on Windows"), qPrintable(message));
 #endif
-}
-
-// The program itself, where no display can be used: one plain line and a failure status, never
-// Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
-void TestHost::startWithoutDisplay()
-{
-    const struct { const char *row; QStringList set, arguments; } rows[] = {
-        {"nothing set", {}, {}},
-        {"DISPLAY naming no server", {"DISPLAY=:brenvik-none"}, {}},
-        {"-display naming no server", {"DISPLAY=:brenvik-none"}, {"-display", ":77x"}},
-        {"Wayland socket with no server", {"WAYLAND_DISPLAY=brenvik-none"}, {}},
-    };
-    for (const auto &r : rows) {
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
-            environment.remove(QLatin1String(name));
-        for (const QString &assignment : r.set)
-            environment.insert(assignment.section(u'=', 0, 0), assignment.section(u'=', 1));
-        program.setProcessEnvironment(environment);
-        program.start(QCoreApplication::applicationDirPath() + "/brenvik", r.arguments);
-        ROW_COMPARE(r.row, program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit, true);
-        ROW_COMPARE(r.row, program.exitCode(), 2);
-        ROW_COMPARE(r.row, QString::fromUtf8(program.readAllStandardError()),
-                    QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
-                                   "that answers); start it from a desktop session.\n"));
     }
-}
 
-// Which loader of the Wine on PATH starts a Windows program: a 64-bit one
-// goes to that Wine's own 64-bit loader (Debian's "wine" would take the
-// 32-bit loader where wine32 is installed), a 32-bit one to "wine".
-void TestHost::wineLoader()
-{
-    QTemporaryDir tmp;
-    const auto file = [&](const QString &name, const QByteArray &head) {
-        QFile f(tmp.filePath(name));
-        return QDir(tmp.path()).mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly)
-            && f.write(head) == head.size();
-    };
-    // Only the loaders on PATH may be executed: no row may depend on this kernel running
-    // 32-bit programs (the 32-bit library of "i386-windows" says that Wine runs them).
-    QVERIFY(file("debian/bin/wine", "#!/bin/sh\n") && file("debian/lib/wine/wine", elf(1, 3))
-            && file("debian/lib/wine/wine64", elf(2, 62)) && file("debian/lib/wine/i386-windows/ntdll.dll", "")
-            && file("upstream/bin/wine", elf(1, 3)) && file("upstream/bin/wine64", elf(2, 62))
-            && file("upstream/lib/wine/i386-windows/ntdll.dll", "") && file("wow64/bin/wine", elf(2, 62))
-            && file("own/brenvik-winstart64.exe", "") && file("own/brenvik-winstart32.exe", "")
-            && file("work/CONV64.EXE", pe("\x64\x86")) && file("work/CONV32.EXE", pe("\x4c\x01")));
-    for (const char *wine : {"debian/bin/wine", "upstream/bin/wine", "wow64/bin/wine"})
-        QVERIFY(QFile::setPermissions(tmp.filePath(wine), QFile::ReadOwner | QFile::ExeOwner));
-    QVERIFY(QDir::setCurrent(tmp.filePath("work")));
-    qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("no prefix yet")));
-
-    const struct { const char *wine, *program, *loader; } rows[] = {
-        {"debian", "CONV64.EXE", "debian/lib/wine/wine64"},
-        {"debian", "CONV32.EXE", "debian/bin/wine"},
-        {"upstream", "CONV64.EXE", "upstream/bin/wine64"},
-        {"wow64", "CONV64.EXE", "wow64/bin/wine"},
-    };
-    for (const auto &r : rows) {
-        qputenv("PATH", QFile::encodeName(tmp.filePath(QLatin1String(r.wine) + "/bin")));
-        const FoundProgram found = findHostProgram(QLatin1String(r.program), tmp.filePath("own"));
-        const QString row = QLatin1String(r.wine) + ' ' + r.program + ": " + found.error;
-        ROW_COMPARE(row, found.runner.value(0), tmp.filePath(QLatin1String(r.loader)));
-    }
-}
-
-void TestHost::messageBox()
-{
-    const struct { int style; Qt::Key key; int answer, icon, buttons; } rows[] = {
-        {52, Qt::Key_Return, 6, QMessageBox::Warning, 2},
-        {52, Qt::Key_Escape, 7, QMessageBox::Warning, 2},
-        {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
-        {48, Qt::Key_Return, 1, QMessageBox::Warning, 1},
-        {16, Qt::Key_Escape, 1, QMessageBox::Critical, 1},
-        {0, Qt::Key_Return, 1, QMessageBox::NoIcon, 1},
-    };
-    for (const auto &r : rows) {
-        QStringList shown;
-        whenShown<QMessageBox>([&](QMessageBox *box) {
-            shown << box->text() << QString::number(int(box->icon())) << QString::number(box->buttons().size());
-            QTest::keyClick(box, r.key);
-        });
-        const QString row = QStringLiteral("style %1, key %2").arg(r.style).arg(int(r.key));
-        ROW_COMPARE(row, QtPlatform().messageBox("line one\rline <two>", r.style, "Title"), r.answer);
-        ROW_COMPARE(row, shown, QStringList({"line one\nline <two>", QString::number(r.icon), QString::number(r.buttons)}));
-    }
-}
-
-void TestHost::fileDialogPatterns()
-{
-    QTemporaryDir dir;
-    QVERIFY(QDir(dir.path()).mkdir("sub"));
-    for (const char *name : {"hall.wav", "ROOM.WAV", "take._01", "a.DTI", "old.DAT", "notes.txt", "sub/deep.wav"})
-        QVERIFY(QFile(dir.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
-    const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV", tim = "MLSSA Imp.Resp. File (*.TIM)|*.TIM";
-    // The presets of the program's dialogs, and patterns typed over them. Enter in Qt's own dialog
-    // filters its list; a dialog that returns the pattern (as a native one does) opens again.
-    const struct { QString filter, preset; int action; const char *typed; bool returns; const char *folder, *listed; } rows[] = {
-        {wav, "*.WAV", CommonDialog::OpenDialog, "", false, "", "ROOM.WAV hall.wav sub"},
-        {tim, "*.TIM", CommonDialog::SaveDialog, "", false, "", "sub"},
-        {"Velmora files (*._*)|*._*", "*._*", CommonDialog::OpenDialog, "", false, "", "sub take._01"},
-        {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI", CommonDialog::OpenDialog, "", true, "", "a.DTI sub"},
-        {"Filter File (*.DAT)|*.DAT", "*.DAT", CommonDialog::SaveDialog, "", true, "", "old.DAT sub"},
-        {wav, "*.WAV", CommonDialog::SaveDialog, "h?ll.*", false, "", "hall.wav sub"},
-        {wav, "*.WAV", CommonDialog::OpenDialog, "sub/*.wav", true, "/sub", "deep.wav"},
-    };
-    for (const auto &r : rows) {
-        const QString row = r.preset + " " + r.typed;
-        CommonDialog d{.Filter = r.filter, .FileName = r.preset, .InitDir = dir.path()};
-        const QString pattern = r.typed[0] ? QFileInfo(r.typed).fileName() : r.preset;
-        QStringList shown;
-        // The dialog now showing the pattern: what it lists; then a plain name is chosen.
-        const auto choose = [&](QFileDialog *box) {
-            auto *view = box->findChild<QListView *>("listView");
-            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
-            const auto listed = [view] {
-                QStringList names;
-                for (int i = 0; view && view->model() && i < view->model()->rowCount(view->rootIndex()); ++i)
-                    names << view->model()->index(i, 0, view->rootIndex()).data().toString();
-                names.sort();
-                return names.join(u' ');
-            };
-            // The folder's rows arrive from a thread.
-            (void)QTest::qWaitFor([&] { return listed() == QLatin1String(r.listed); }, 5000);
-            shown << box->selectedNameFilter() << name->text() << box->directory().path() << listed();
-            // Saving onto an existing file asks nothing: the program asks itself where it must.
-            QVERIFY(box->testOption(QFileDialog::DontConfirmOverwrite) || r.action != CommonDialog::SaveDialog);
-            name->setText("take");
-            QTest::keyClick(name, Qt::Key_Return);
+    // The program itself, where no display can be used: one plain line and a failure status, never
+    // Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
+    void startWithoutDisplay()
+    {
+        const struct { const char *set; QStringList arguments; } rows[] = {
+            {"", {}}, {"DISPLAY=:brenvik-none", {"-display", ":77x"}}, {"WAYLAND_DISPLAY=brenvik-none", {}},
         };
-        whenShown<QFileDialog>([&](QFileDialog *box) {
-            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
-            if (r.typed[0])
-                name->setText(QString::fromLatin1(r.typed));
-            if (r.returns) {
-                whenShown<QFileDialog>(choose);
-                box->QDialog::accept();
-            } else {
-                QTest::keyClick(name, Qt::Key_Return);
-                QTRY_VERIFY(box->isVisible());
-                choose(box);
-            }
-        });
-        ROW_COMPARE(row, QtPlatform().showFileDialog(d, r.action, nullptr), true);
-        const QString folder = dir.path() + QLatin1String(r.folder);
-        ROW_COMPARE(row, shown, QStringList({pattern, pattern, folder, QString::fromLatin1(r.listed)}));
-        ROW_COMPARE(row, d.FileName, folder + "/take");
+        for (const auto &r : rows) {
+            QProcess program;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+                environment.remove(QLatin1String(name));
+            if (*r.set)
+                environment.insert(QString(r.set).section(u'=', 0, 0), QString(r.set).section(u'=', 1));
+            program.setProcessEnvironment(environment);
+            program.start(QCoreApplication::applicationDirPath() + "/brenvik", r.arguments);
+            ROW_COMPARE(r.set, program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit
+                                   && program.exitCode() == 2, true);
+            ROW_COMPARE(r.set, QString::fromUtf8(program.readAllStandardError()),
+                        QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
+                                       "that answers); start it from a desktop session.\n"));
+        }
     }
-    // Cancelling changes nothing.
-    CommonDialog d;
-    d.FileName = "keep";
-    whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
-    QVERIFY(!QtPlatform().showFileDialog(d, CommonDialog::OpenDialog, nullptr));
-    QCOMPARE(d.FileName, QStringLiteral("keep"));
-}
+
+    // Which loader of the Wine on PATH starts a Windows program: a 64-bit one
+    // goes to that Wine's own 64-bit loader (Debian's "wine" would take the
+    // 32-bit loader where wine32 is installed), a 32-bit one to "wine".
+    void wineLoader()
+    {
+        QTemporaryDir tmp;
+        const auto file = [&](const char *name, const QByteArray &head, bool executable = false) {
+            return write(tmp.filePath(QLatin1String(name)), head, executable);
+        };
+        // Only the loaders on PATH may be executed: no row may depend on this kernel running
+        // 32-bit programs (the 32-bit library of "i386-windows" says that Wine runs them).
+        QVERIFY(file("debian/bin/wine", "#!/bin/sh\n", true) && file("debian/lib/wine/wine", elf(1, 3))
+                && file("debian/lib/wine/wine64", elf(2, 62)) && file("debian/lib/wine/i386-windows/ntdll.dll", "")
+                && file("upstream/bin/wine", elf(1, 3), true) && file("upstream/bin/wine64", elf(2, 62))
+                && file("upstream/lib/wine/i386-windows/ntdll.dll", "") && file("wow64/bin/wine", elf(2, 62), true)
+                && file("own/brenvik-winstart64.exe", "") && file("own/brenvik-winstart32.exe", "")
+                && file("work/CONV64.EXE", pe("\x64\x86")) && file("work/CONV32.EXE", pe("\x4c\x01")));
+        QVERIFY(QDir::setCurrent(tmp.filePath("work")));
+        qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("no prefix yet")));
+        const struct { const char *wine, *program, *loader; } rows[] = {
+            {"debian", "CONV64.EXE", "debian/lib/wine/wine64"}, {"debian", "CONV32.EXE", "debian/bin/wine"},
+            {"upstream", "CONV64.EXE", "upstream/bin/wine64"}, {"wow64", "CONV64.EXE", "wow64/bin/wine"},
+        };
+        for (const auto &r : rows) {
+            qputenv("PATH", QFile::encodeName(tmp.filePath(QLatin1String(r.wine) + "/bin")));
+            const FoundProgram found = findHostProgram(QLatin1String(r.program), tmp.filePath("own"));
+            ROW_COMPARE(QLatin1String(r.wine) + ' ' + r.program + ": " + found.error, found.runner.value(0),
+                        tmp.filePath(QLatin1String(r.loader)));
+        }
+    }
+
+    void messageBox()
+    {
+        const struct { int style; Qt::Key key; int answer, icon, buttons; } rows[] = {
+            {52, Qt::Key_Return, 6, QMessageBox::Warning, 2}, {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
+            {48, Qt::Key_Return, 1, QMessageBox::Warning, 1}, {0, Qt::Key_Escape, 1, QMessageBox::NoIcon, 1},
+        };
+        for (const auto &r : rows) {
+            QStringList shown;
+            whenShown<QMessageBox>([&](QMessageBox *box) {
+                shown << box->text() << QString::number(int(box->icon())) << QString::number(box->buttons().size());
+                QTest::keyClick(box, r.key);
+            });
+            shown << QString::number(QtPlatform().messageBox("line one\rline <two>", r.style, "Title"));
+            ROW_COMPARE(QString::number(r.style), shown, QStringList({"line one\nline <two>", QString::number(r.icon),
+                                                                     QString::number(r.buttons), QString::number(r.answer)}));
+        }
+    }
+
+    void fileDialogPatterns()
+    {
+        QTemporaryDir dir;
+        for (const char *name : {"hall.wav", "ROOM.WAV", "take._01", "a.DTI", "old.DAT", "notes.txt", "sub/deep.wav"})
+            QVERIFY(write(dir.filePath(QLatin1String(name)), ""));
+        const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV";
+        // The presets of the program's dialogs, and patterns typed over them. Enter in Qt's own dialog
+        // filters its list; a dialog that returns the pattern (as a native one does) opens again.
+        const struct { QString filter, preset; int action; const char *typed; bool returns; const char *folder, *listed; } rows[] = {
+            {wav, "*.WAV", CommonDialog::OpenDialog, "", false, "", "ROOM.WAV hall.wav sub"},
+            {"Velmora files (*._*)|*._*", "*._*", CommonDialog::OpenDialog, "", false, "", "sub take._01"},
+            {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI", CommonDialog::OpenDialog, "", true, "", "a.DTI sub"},
+            {"Filter File (*.DAT)|*.DAT", "*.DAT", CommonDialog::SaveDialog, "", true, "", "old.DAT sub"},
+            {wav, "*.WAV", CommonDialog::SaveDialog, "h?ll.*", false, "", "hall.wav sub"},
+            {wav, "*.WAV", CommonDialog::OpenDialog, "sub/*.wav", true, "/sub", "deep.wav"},
+        };
+        for (const auto &r : rows) {
+            CommonDialog d{.Filter = r.filter, .FileName = r.preset, .InitDir = dir.path()};
+            const QString pattern = r.typed[0] ? QFileInfo(r.typed).fileName() : r.preset;
+            QStringList shown;
+            // The dialog now showing the pattern: what it lists; then a plain name is chosen.
+            const auto choose = [&](QFileDialog *box) {
+                auto *view = box->findChild<QListView *>("listView");
+                auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+                const auto listed = [view] {
+                    QStringList names;
+                    for (int i = 0; view && view->model() && i < view->model()->rowCount(view->rootIndex()); ++i)
+                        names << view->model()->index(i, 0, view->rootIndex()).data().toString();
+                    return (names.sort(), names.join(u' '));
+                };
+                // The folder's rows arrive from a thread.
+                (void)QTest::qWaitFor([&] { return listed() == QLatin1String(r.listed); }, 5000);
+                shown << box->selectedNameFilter() << name->text() << box->directory().path() << listed();
+                // Saving onto an existing file asks nothing: the program asks itself where it must.
+                QVERIFY(box->testOption(QFileDialog::DontConfirmOverwrite) || r.action != CommonDialog::SaveDialog);
+                name->setText("take");
+                QTest::keyClick(name, Qt::Key_Return);
+            };
+            whenShown<QFileDialog>([&](QFileDialog *box) {
+                auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+                if (r.typed[0])
+                    name->setText(QString::fromLatin1(r.typed));
+                if (r.returns) {
+                    whenShown<QFileDialog>(choose);
+                    box->QDialog::accept();
+                } else {
+                    QTest::keyClick(name, Qt::Key_Return);
+                    QTRY_VERIFY(box->isVisible());
+                    choose(box);
+                }
+            });
+            const QString folder = dir.path() + QLatin1String(r.folder);
+            ROW_COMPARE(r.preset + " " + r.typed, QtPlatform().showFileDialog(d, r.action, nullptr) ? shown << d.FileName : shown,
+                        QStringList({pattern, pattern, folder, QString::fromLatin1(r.listed), folder + "/take"}));
+        }
+        // Cancelling changes nothing.
+        CommonDialog d;
+        d.FileName = "keep";
+        whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
+        QVERIFY(!QtPlatform().showFileDialog(d, CommonDialog::OpenDialog, nullptr));
+        QCOMPARE(d.FileName, QStringLiteral("keep"));
+    }
+};
 
 QTEST_MAIN(TestHost)
 #include "tst_host.moc"
