@@ -30,7 +30,8 @@ export QT_QPA_PLATFORM=offscreen
 
 # max_len: the filter reader reads 4096-byte blocks, so its inputs must be
 # able to reach past a block's end.
-declare -A maxlen=([fuzz_cmdline_splitter]=1024 [fuzz_filter_file]=12000)
+declare -A maxlen=([fuzz_number_reader]=256 [fuzz_pattern_formatter]=256 [fuzz_cmdline_splitter]=1024
+                  [fuzz_filter_file]=12000 [fuzz_channel_detection]=4096)
 
 failed=()
 for target in "${!maxlen[@]}"; do
