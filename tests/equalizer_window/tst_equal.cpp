@@ -332,7 +332,7 @@ private slots:
         QTest::addColumn<Browse>("b");  // the reason of the warning, or the range and boxes afterwards
         // A gain at the limit is read (that it saves back is the fuzz target's property); the
         // range widens to both ends, so that the zero gains fall to its bottom.
-        QTest::newRow("a gain of 1e30") << Browse{"f.DAT", withGains({1e30, -62}), "", "+1000000015047470000000000000000.0 -62.0",
+        QTest::newRow("a gain of 1e30") << Browse{"f.DAT", withGains({double(1e30f), -62}), "", "+1000000015047470000000000000000.0 -62.0",
                                                   "+1000000015047470000000000000000. -62. -62. -62. -62. -62. -62. -62. -62. -62."};
         QTest::newRow("-20..+20 widens to +30") << Browse{"f.DAT", withGains({-10, 30, 0, 5}), "", "+30.0 -20.0",
                                                           "-10. +30. +0. +5. +0. +0. +0. +0. +0. +0.", {"Topp=20"}};
