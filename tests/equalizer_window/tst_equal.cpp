@@ -281,7 +281,7 @@ private slots:
     void save_data()
     {
         // The typed name; the dialog's answer (null: cancelled); what lies there before (see place());
-        // the warning ("": saved); faults during the save; the filter the window opens with; what is written.
+        // the warning ("": saved, as the flat filter); faults during the save.
         QTest::addColumn<Save>("s");
         const QByteArray old(200, 'z');
         QTest::newRow("flat") << Save{"", "flat.DAT", {}, ""};
