@@ -64,12 +64,13 @@ private slots:
         // The name and arguments of the helper script that has run.
         const auto started = [&] {
             QFile file(ran);
-            return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts) : QStringList();
+            return QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split(u'\n', Qt::SkipEmptyParts);
         };
         // A script on PATH stands for a converter or one of the desktop's helpers. printf is a shell
         // builtin: the script runs with a PATH that has no tools.
         const auto helper = [&](const char *name) {
-            return write(tmp.filePath("helpers/") + name, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
+            return write(tmp.filePath("helpers/") + name,
+                         "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
         };
 
         // line, helper script on PATH, part of the message ("" = none), what ran
