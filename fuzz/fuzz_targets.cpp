@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: MIT
+// The libFuzzer targets, one a function: each build of this file runs the function
+// BRENVIK_FUZZ_TARGET names on every input and stops with a report when a property
+// of the code under test does not hold (libFuzzer then saves the input as a crash).
+#include "BandModel.h"
+#include "ChannelDetection.h"
+#include "FilterFile.h"
+#include "NumberFormat.h"
+#include "WinCommandLine.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <utility>
+
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                         \
+        }                                                                                         \
+    } while (false)
+
+// The leading number of any text, as the fields and the filter file hand it over: always
+// finite, and the characters taken, read alone, give the same.
+void numberReader(const QByteArray &input)
+{
+    const QString text = QString::fromUtf8(input);
+    const NumberScan scan = scanNumber(text);
+    FUZZ_CHECK(std::isfinite(scan.value) && scan.length >= 0 && scan.length <= text.size());
+    FUZZ_CHECK(scan.found || (scan.value == 0.0 && scan.length == 0));
+    FUZZ_CHECK(readNumber(text) == scan.value);
+
+    const NumberScan again = scanNumber(QStringView(text).left(scan.length));
+    FUZZ_CHECK(again.found == scan.found && again.length == scan.length && again.value == scan.value
+               && again.outOfRange == scan.outOfRange);
+}
+
+// Any value with any pattern and regional symbols. The input is three lines: the value in
+// C notation ("nan", "-inf", "0x1p-1074" come through), the decimal symbol as its first
+// character and the grouping symbol as the rest, the pattern. The pattern cut down to its
+// digit places and first "." formats a text that reads back to the value, off by no more
+// than the rounding to 15 significant digits and to the places shown.
+void patternFormatter(const QByteArray &input)
+{
+    const QList<QByteArray> lines = input.split('\n');
+    const double value = std::strtod(lines[0].constData(), nullptr);
+    const QString symbols = QString::fromUtf8(lines.value(1));
+    const QString pattern = QString::fromUtf8(lines.mid(2).join('\n'));
+    formatNumber(value, pattern, NumberSymbols{symbols.left(1), symbols.mid(1)});
+    if (!std::isfinite(value))
+        return;
+
+    QString places;
+    int fractionPlaces = 0;
+    for (const QChar c : pattern) {
+        if (c == u'0' || c == u'#') {
+            places += c;
+            fractionPlaces += places.contains(u'.');
+        } else if (c == u'.' && !places.contains(u'.')) {
+            places += c;
+        }
+    }
+    const double back = readNumber(formatNumber(value, places, NumberSymbols{QStringLiteral("."), QString()}));
+    FUZZ_CHECK(std::fabs(back - value) <= 0.5 * std::pow(10.0, -fractionPlaces) + 1e-14 * std::fabs(value)
+                                              + std::numeric_limits<double>::denorm_min());
+}
+
+// Any text split by the Windows rules: only blanks give no parts, and names cut from the
+// text at U+0001, quoted one after the other as a launch writes them, come back exactly
+// and in order where they claim to survive quoting.
+void cmdlineSplitter(const QByteArray &input)
+{
+    const QString text = QString::fromUtf8(input);
+    FUZZ_CHECK(splitWindowsCommandLine(text).isEmpty()
+               == std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u' ' || c == u'\t'; }));
+
+    QString built = QStringLiteral("X.EXE");
+    QStringList expected{built};
+    for (const QString &name : text.split(QChar(1))) {
+        if (survivesWindowsQuoting(name)) {
+            built += QStringLiteral(" \"") + name + u'"';
+            expected << name;
+        }
+    }
+    FUZZ_CHECK(splitWindowsCommandLine(built) == expected);
+}
+
+FilterReadResult readBytes(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readFilterBands(buffer);
+}
+
+// Any bytes as a filter file. A filter that is read can be written, and the written file
+// reads back to the very same numbers and text. Reading widens the slider range from the
+// range the window holds; every gain a slider then gives on that range must still be one
+// the writer accepts.
+void filterFile(const QByteArray &input)
+{
+    const FilterReadResult read = readBytes(input);
+    if (!read.ok())
+        return;
+    FUZZ_CHECK(checkFilterBands(read.bands).isEmpty());
+    const QByteArray written = filterFileText(read.bands);
+    const FilterReadResult back = readBytes(written);
+    // -0 is written without its sign and reads back as 0, which compares equal.
+    FUZZ_CHECK(back.ok() && back.bands.frequency == read.bands.frequency && back.bands.gain == read.bands.gain);
+    FUZZ_CHECK(filterFileText(back.bands) == written);
+
+    // The range of every opening, the widest a user can type, and a narrow one typed by hand.
+    for (const auto &[bottom, top] : {std::pair(-50.0f, 50.0f), std::pair(-100.0f, 100.0f), std::pair(0.0f, 0.1f)}) {
+        BandModel model;
+        model.rangeBottom = bottom;
+        model.rangeTop = top;
+        for (double gain : read.bands.gain)
+            model.widenRange(gain);
+        FUZZ_CHECK(std::isfinite(model.rangeBottom) && std::isfinite(model.rangeTop) && model.rangeBottom < model.rangeTop);
+        FilterBands shown = read.bands;
+        for (double &gain : shown.gain) {
+            const qint16 position = model.GainToPosition(gain);
+            FUZZ_CHECK(position >= BandModel::PositionMin && position <= BandModel::PositionMax);
+            gain = model.PositionToGain(position);
+            FUZZ_CHECK(gain >= model.rangeBottom && gain <= model.rangeTop);
+        }
+        FUZZ_CHECK(checkFilterBands(shown).isEmpty());
+    }
+}
+
+// Any bytes as a WAV file and as a B&K time file: a file that ends early reads as if padded
+// with zeros, a device that is not open as zeros.
+void channelDetection(const QByteArray &input)
+{
+    // Reading the closed device warns each time; the warnings are no finding.
+    static const auto quiet = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    Q_UNUSED(quiet);
+
+    QBuffer file, padded, closed;
+    file.setData(input);
+    padded.setData(input + QByteArray(2048, '\0'));
+    closed.setData(input);
+    file.open(QIODevice::ReadOnly);
+    padded.open(QIODevice::ReadOnly);
+    FUZZ_CHECK(wavChannelCount(file) == wavChannelCount(padded));
+    FUZZ_CHECK(bkTimeFileIsStereo(file) == bkTimeFileIsStereo(padded));
+    FUZZ_CHECK(wavChannelCount(closed) == 0 && !bkTimeFileIsStereo(closed));
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    BRENVIK_FUZZ_TARGET(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)));
+    return 0;
+}
