@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# A real X server with a window manager (Xvfb, openbox), ended with the
+# script. "x_session.sh COMMAND ARGUMENT..." runs the command there; sourced,
+# it leaves DISPLAY, $work (a scratch folder), $pids (ended at exit), fail
+# and until_true to the script. Exit 77 (skipped): the tools are missing.
+set -euo pipefail
+for tool in Xvfb openbox xdotool xwininfo xprop xterm import convert; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+work=$(mktemp -d)
+pids=()
+trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+# Polls `$@` for up to five seconds.
+until_true() {
+    for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
+    return 1
+}
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+pids+=($!)
+until_true test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+export DISPLAY=:$(head -n1 "$work/display")
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+pids+=($!)
+until_true sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+
+# Programs pick their platform themselves, as on a desktop. Under the
+# sanitizers: libxkbcommon-x11 hands strndup a buffer without a closing NUL
+# (which strict string checks call an overflow), and the D-Bus library that
+# Qt's X11 platform loads keeps a buffer to the end.
+unset QT_QPA_PLATFORM
+printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}:strict_string_checks=0"
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp:print_suppressions=0"
+[ "${BASH_SOURCE[0]}" != "$0" ] || "$@"

@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include "QtPlatform.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTest>
+
+/// The real host with the converters of a folder of the test's choosing; a
+/// message box would block, so it is recorded as {prompt, style, title}.
+class TestPlatform : public QtPlatform
+{
+public:
+    explicit TestPlatform(const QString &keyword = {}, const QString &folder = {}) : QtPlatform(keyword), m_folder(folder) {}
+    int messageBox(const QString &prompt, int style, const QString &title) override
+    {
+        messages << QStringList{prompt, QString::number(style), title};
+        return MsgBox::AnswerOk;
+    }
+    QString executableFolder() const override { return m_folder.isEmpty() ? QtPlatform::executableFolder() : m_folder; }
+    QList<QStringList> messages;
+
+private:
+    QString m_folder;
+};
+
+/// Polls `ready` for up to `ms` milliseconds with the event loop running.
+template<typename F> bool waitFor(F ready, int ms)
+{
+    for (QDeadlineTimer deadline(ms); !deadline.hasExpired(); QTest::qWait(50))
+        if (ready())
+            return true;
+    return ready();
+}
+
+inline QString readAll(const QString &file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
+/// The run a stand-in converter recorded in `file`; empty until it is complete.
+inline QJsonObject recordIn(const QString &file)
+{
+    return QJsonDocument::fromJson(readAll(file).toUtf8()).object();
+}
