@@ -3,7 +3,8 @@
 // x-terminal-emulator: the window comes up titled with the converter and its
 // source, the converter gets exactly the arguments of a start without window,
 // and the window says how it ended and closes on Enter. Where the emulator
-// fails, the converter still runs. Windows converters: tst_wine_start.
+// fails, or Brenvik's output is a terminal, the converter runs without one.
+// Windows converters: tst_wine_start.
 
 #include "Brenvik.h"
 #include "RealHost.h"
@@ -13,6 +14,9 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -70,11 +74,21 @@ void TestConverterTerminal::windowPerStart()
     w.findChild<QLineEdit *>("Wav")->setText(source);
     w.findChild<QLineEdit *>("TimLeft")->setText("-out één");
     // What the converter records for a click with the emulator of `folder`.
-    const auto click = [&](const char *folder, bool windowsOff) {
+    const auto click = [&](const char *folder, bool windowsOff, bool outputOnTerminal = false) {
         QFile::remove(record);
         qputenv("PATH", QFile::encodeName(work.filePath(folder)) + ':' + path);
         qputenv("BRENVIK_NO_CONVERTER_WINDOW", windowsOff ? "1" : "");
+        // Brenvik's output on a pseudo-terminal, whose master is closed unread.
+        const int output = dup(STDOUT_FILENO), master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (outputOnTerminal && grantpt(master) == 0 && unlockpt(master) == 0) {
+            const int terminal = open(ptsname(master), O_RDWR | O_NOCTTY);
+            dup2(terminal, STDOUT_FILENO);
+            ::close(terminal);
+        }
         QTest::mouseClick(w.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
+        dup2(output, STDOUT_FILENO);
+        ::close(output);
+        ::close(master);
         qputenv("PATH", path);
         QJsonObject started;
         waitFor([&] { return !(started = recordIn(record)).isEmpty(); }, 60000);
@@ -84,6 +98,8 @@ void TestConverterTerminal::windowPerStart()
     const QJsonObject expected = click("xterm", true);
     QVERIFY(expected["args"].toVariant().toStringList().contains("-out één.WAV"));
     QCOMPARE(click("failing", false), expected);
+    QCOMPARE(click("xterm", false, true), expected);
+    QVERIFY(converterWindows().isEmpty());
     QCOMPARE(click("xterm", false), expected);
     QStringList windows;
     QVERIFY(waitFor([&] { return (windows = converterWindows()).size() == 1; }, 60000));
