@@ -75,7 +75,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # start a program. The licence-line check reads the git index, which the
 # copy does not have.
 run_tests() {
-    (cd "$build" && export QT_QPA_PLATFORM=offscreen &&
+    (cd "$build" && export QT_QPA_PLATFORM=offscreen BRENVIK_TEST_NO_WINE32=1 &&
         ctest --stop-on-failure --output-on-failure --parallel "$jobs" -LE slow -E '^spdx_lines$' &&
         { [ -z "$1" ] || ctest --output-on-failure --repeat until-pass:2 -R "^($1)\$"; })
 }
