@@ -30,8 +30,7 @@
         }                                                                                         \
     } while (false)
 
-// The leading number of any text, as the fields and the filter file hand it over: always
-// finite, and the characters taken, read alone, give the same.
+// A number read is always finite, and the characters taken, read alone, give the same.
 void numberReader(const QByteArray &input)
 {
     const QString text = QString::fromUtf8(input);
@@ -45,11 +44,10 @@ void numberReader(const QByteArray &input)
                && again.outOfRange == scan.outOfRange);
 }
 
-// Any value with any pattern and regional symbols. The input is three lines: the value in
-// C notation ("nan", "-inf", "0x1p-1074" come through), the decimal symbol as its first
-// character and the grouping symbol as the rest, the pattern. The pattern cut down to its
-// digit places and first "." formats a text that reads back to the value, off by no more
-// than the rounding to 15 significant digits and to the places shown.
+// Any value (C notation: "nan", "0x1p-1074" come through), any decimal and grouping symbol
+// (the second line's first character and the rest), any pattern (the rest). The pattern's
+// digit places and first "." alone give a text that reads back to the value, off by no
+// more than the rounding to 15 significant digits and to the places shown.
 void patternFormatter(const QByteArray &input)
 {
     const QList<QByteArray> lines = input.split('\n');
@@ -75,9 +73,8 @@ void patternFormatter(const QByteArray &input)
                                               + std::numeric_limits<double>::denorm_min());
 }
 
-// Any text split by the Windows rules: only blanks give no parts, and names cut from the
-// text at U+0001, quoted one after the other as a launch writes them, come back exactly
-// and in order where they claim to survive quoting.
+// Only blanks split into no parts; names cut from the text at U+0001, quoted one after the
+// other as a launch writes them, come back exactly where they claim to survive quoting.
 void cmdlineSplitter(const QByteArray &input)
 {
     const QString text = QString::fromUtf8(input);
@@ -103,10 +100,8 @@ FilterReadResult readBytes(const QByteArray &bytes)
     return readFilterBands(buffer);
 }
 
-// Any bytes as a filter file. A filter that is read can be written, and the written file
-// reads back to the very same numbers and text. Reading widens the slider range from the
-// range the window holds; every gain a slider then gives on that range must still be one
-// the writer accepts.
+// A filter file that is read can be written, and reads back to the same numbers and text.
+// Every gain a slider gives on the range the reading widened must be one the writer takes.
 void filterFile(const QByteArray &input)
 {
     const FilterReadResult read = readBytes(input);
@@ -138,8 +133,7 @@ void filterFile(const QByteArray &input)
     }
 }
 
-// Any bytes as a WAV file and as a B&K time file: a file that ends early reads as if padded
-// with zeros, a device that is not open as zeros.
+// A WAV or B&K time file that ends early reads as if padded with zeros; no open device, as zeros.
 void channelDetection(const QByteArray &input)
 {
     // Reading the closed device warns each time; the warnings are no finding.

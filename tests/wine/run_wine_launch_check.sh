@@ -12,8 +12,7 @@ winepart() { command -v "$1" || { [ -x "/usr/lib/wine/$1" ] && echo "/usr/lib/wi
 [ -f "$windows/ZARVO.EXE" ] && [ -f "$build/bin/brenvik-winstart64.exe" ] \
     || skip "the mingw-w64 cross-built Windows parts are missing"
 command -v wine >/dev/null || skip "Wine is not installed (no wine on the PATH)"
-# The 64-bit loader makes the prefix and stands in for a Wine without its
-# 32-bit part; Debian's "wine" wrapper prefers the 32-bit one where it is.
+# The 64-bit loader stands in for a Wine without its 32-bit part.
 wine64=$(winepart wine64)
 [ -n "$wine64" ] || skip "Wine's 64-bit loader (wine64) is not installed"
 wineserver=$(winepart wineserver)
@@ -22,8 +21,7 @@ wine32=$(/usr/lib/wine/wine --version >/dev/null 2>&1 && echo 1 || true)
 # wine32 runs emulated, and no fault needs it.
 [ -z "${BRENVIK_TEST_NO_WINE32:-}" ] || wine32=
 
-# Headless and quiet: a prefix of its own under the build folder, no display,
-# no debug channels, no offer to install Mono or Gecko.
+# Headless and quiet, a prefix of its own, no offer to install Mono or Gecko.
 mkdir -p "$work"
 export WINEPREFIX=$work/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -31,7 +29,7 @@ trap 'rm -f "$WINEPREFIX/dosdevices/d:"; [ -z "$wineserver" ] || "$wineserver" -
 # A prefix made before wine32 was installed has no 32-bit part: made anew.
 [ -z "$wine32" ] || [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] || rm -rf "$WINEPREFIX"
 [ -f "$WINEPREFIX/system.reg" ] || "$wine64" wineboot --init >/dev/null 2>&1 || true
-# Then one wineserver for the whole run: starting Wine costs seconds otherwise.
+# One wineserver for the whole run: each start costs seconds otherwise.
 [ -z "$wineserver" ] || { "$wineserver" -w; "$wineserver" -p || true; }
 # Drive d: leads into the test's folder.
 rm -rf "$work/test"
@@ -43,22 +41,19 @@ rm -rf "$bin" "$bin32" "$wine64only"
 mkdir -p "$bin" "$bin32" "$wine64only/bin" "$wine64only/lib/wine"
 cp "$hosttest" "$build"/bin/{zarvo,keldt,tombra,pashet,frelio,brenvik-console} "$build"/bin/brenvik-winstart*.exe \
    "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
-# One 32-bit converter runs from a folder of its own (its 32-bit starter
-# beside it) through wine32, where that works here: perhaps emulated, which
-# then costs a minute or more for that one start.
+# One 32-bit converter, with its starter, through wine32 where that works.
 cp "$build/windows-i686/bin/TOMBRA.EXE" "$build/bin/brenvik-winstart32.exe" "$bin32/" || wine32=
 [ -n "$wine32" ] || echo "NOTE: no 32-bit stand-in is run (no working wine32, or no i686 cross compiler)"
 # Copied from Windows media, converters often lack the execute bit.
 find "$bin" "$bin32" -name '*.exe' -exec chmod a-x {} +
 # A Wine without its 32-bit part, laid out as Debian's; a terminal emulator
-# that runs the converter's console program with its output into a file.
+# that puts what its window would show into a file.
 ln -s "$wine64" "$wine64only/lib/wine/wine64"
 printf '#!/bin/sh\nexec "$(dirname "$0")/../lib/wine/wine64" "$@"\n' >"$wine64only/bin/wine"
 printf '#!/bin/sh\nshift 3\nexec "$@" </dev/null >"$0.out"\n' >"$bin/terminal"
 chmod +x "$wine64only/bin/wine" "$bin/terminal"
-# Wine starts take minutes on a busy machine: QtTest's watchdog (five
-# minutes a test function by default) would abort them half done; the CTest
-# timeout still bounds the whole run.
+# Wine starts take minutes on a busy machine, past QtTest's five-minute
+# watchdog; CTest's timeout bounds the run.
 export QTEST_FUNCTION_TIMEOUT=1500000
 BRENVIK_TEST_WORK="$work/test" BRENVIK_TEST_WINE32=$wine32 BRENVIK_TEST_BIN32=$bin32 \
 BRENVIK_TEST_WINE64_ONLY="$wine64only/bin" "$bin/$(basename "$hosttest")"
