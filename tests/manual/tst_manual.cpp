@@ -101,7 +101,6 @@ private slots:
         // Each part: a line end, header and body; the line end before a boundary belongs to the boundary.
         for (QByteArray &part : parts)
             QVERIFY2(part.startsWith("\r\n") && !part.contains(boundary) && decode(part.remove(0, 2).append("\r\n")), part.left(200).constData());
-        // The page, as written, then one part for each picture it shows.
         const QByteArray page = parts.value(0);
         QCOMPARE(field(page, "content-type").toLower().remove(u' '), QStringLiteral("text/html;charset=utf-8"));
         QVERIFY2(!field(page, "content-location").isEmpty(), "no base for the page's links");

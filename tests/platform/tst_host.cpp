@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: MIT
-// The host for real: detached starts (of scripts standing for converters and the desktop's helpers),
-// the program without a display, the message box and file dialog (answered by a timer).
+// The host for real: detached starts, the program without a display, the message box and the file dialog.
 
 #include "Heads.h"
 #include "ProcessStart.h"
@@ -23,7 +22,6 @@
 
 namespace {
 
-// Runs `act` on the modal widget of type T as soon as it is shown.
 template<typename T> void whenShown(std::function<void(T *)> act)
 {
     auto *timer = new QTimer(qApp);
@@ -61,7 +59,6 @@ private slots:
         QVERIFY(QDir::setCurrent(tmp.filePath("work")));
         qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
         qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ran));
-        // The name and arguments of the helper script that has run.
         const auto started = [&] {
             QFile file(ran);
             return QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split(u'\n', Qt::SkipEmptyParts);
@@ -136,36 +133,6 @@ private slots:
         }
     }
 
-    // Which loader of the Wine on PATH starts a Windows program: a 64-bit one
-    // goes to that Wine's own 64-bit loader (Debian's "wine" would take the
-    // 32-bit loader where wine32 is installed), a 32-bit one to "wine".
-    void wineLoader()
-    {
-        QTemporaryDir tmp;
-        // Only the loaders on PATH may be executed: no row may depend on this kernel running
-        // 32-bit programs (the 32-bit library of "i386-windows" says that Wine runs them).
-        const auto file = [&](const char *name, const QByteArray &head, bool executable = false) {
-            return write(tmp.filePath(QLatin1String(name)), head, executable);
-        };
-        QVERIFY(file("debian/bin/wine", "#!/bin/sh\n", true) && file("debian/lib/wine/wine", elf(1, 3))
-                && file("debian/lib/wine/wine64", elf(2, 62)) && file("debian/lib/wine/i386-windows/ntdll.dll", "")
-                && file("upstream/bin/wine", elf(1, 3), true) && file("upstream/bin/wine64", elf(2, 62))
-                && file("upstream/lib/wine/i386-windows/ntdll.dll", "") && file("wow64/bin/wine", elf(2, 62), true)
-                && file("own/brenvik-winstart64.exe", "") && file("own/brenvik-winstart32.exe", "")
-                && file("own/CONV64.EXE", pe("\x64\x86")) && file("own/CONV32.EXE", pe("\x4c\x01")));
-        qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("no prefix yet")));
-        const struct { const char *wine, *program, *loader; } rows[] = {
-            {"debian", "CONV64.EXE", "debian/lib/wine/wine64"}, {"debian", "CONV32.EXE", "debian/bin/wine"},
-            {"upstream", "CONV64.EXE", "upstream/bin/wine64"}, {"wow64", "CONV64.EXE", "wow64/bin/wine"},
-        };
-        for (const auto &r : rows) {
-            qputenv("PATH", QFile::encodeName(tmp.filePath(QLatin1String(r.wine) + "/bin")));
-            const FoundProgram found = findHostProgram(QLatin1String(r.program), tmp.filePath("own"));
-            ROW_COMPARE(QLatin1String(r.wine) + ' ' + r.program + ": " + found.error, found.runner.value(0),
-                        tmp.filePath(QLatin1String(r.loader)));
-        }
-    }
-
     // As on Windows: the first button is the default, Escape answers No (or OK).
     void messageBox()
     {
@@ -205,7 +172,6 @@ private slots:
             CommonDialog d{.Filter = r.filter, .FileName = r.preset, .InitDir = dir.path()};
             const QString pattern = r.typed[0] ? QFileInfo(r.typed).fileName() : r.preset;
             QStringList shown;
-            // The dialog now showing the pattern; then a plain name is chosen.
             const auto choose = [&](QFileDialog *box) {
                 auto *name = box->findChild<QLineEdit *>("fileNameEdit");
                 shown << box->selectedNameFilter() << name->text() << box->directory().path();
@@ -231,7 +197,6 @@ private slots:
             ROW_COMPARE(r.preset + " " + r.typed, QtPlatform().showFileDialog(d, r.action, nullptr) ? shown << d.FileName : shown,
                         QStringList({pattern, pattern, folder, folder + "/take"}));
         }
-        // Cancelling changes nothing.
         CommonDialog d;
         d.FileName = "keep";
         whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });

@@ -90,7 +90,6 @@ private slots:
         for (const char *name : {"own/zarvo", "cwd/zarvo", "p1/zarvo", "cwd/keldt", "p1/keldt", "p2/tombra", "p1/Pashet",
                                  "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool", "p2/real"})
             QVERIFY(make(name, true));
-        // Keldt.exe: a Windows program copied without its execute bit.
         QVERIFY(make("p1/tombra", false) && make("cwd/sub/plain", false) && make("cwd/BARE.exe", false)
                 && make("p2/Keldt.exe", false, pe("\x64\x86")));
         QVERIFY(QFile::link(root.filePath("p2/real"), root.filePath("own/linked")));
@@ -149,6 +148,10 @@ private slots:
         QByteArray dos = pe("\x4c\x01"), far = dos;
         dos[0x80] = 0;     // no PE signature
         far[0x3F] = 0x12;  // the offset is four bytes, little-endian
+        const auto elf = [](char elfClass, char machine) {
+            return QByteArray(64, '\0').replace(0, 4, "\x7f" "ELF").replace(4, 1, QByteArray(1, elfClass))
+                .replace(18, 1, QByteArray(1, machine));
+        };
         using K = ExecutableKind;
         const struct { const char *row; QByteArray head; K kind; } rows[] = {
             {"PE x86", pe("\x4c\x01"), K::Windows32}, {"PE x86-64", pe("\x64\x86"), K::Windows64}, {"PE ARM64", pe("\x64\xaa"), K::WindowsOther},
