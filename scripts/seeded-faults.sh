@@ -2,15 +2,12 @@
 # SPDX-License-Identifier: MIT
 # Seeded faults: shows which careless one-line changes the test suite catches.
 #   scripts/seeded-faults.sh [--check] [ID...]
-# Each fault of scripts/seeded-faults.txt (all, or those named) is applied to
-# a scratch copy of the project, which is rebuilt incrementally; the tests
-# then run until their first failure, and the fault is undone. The report
-# says per fault: caught (by which test), NOT CAUGHT, or did not build. Tests
-# labelled "slow" are left out, except that a fault whose ID ends in
-# "@TEST" (a fault only that test can catch) also runs the slow test TEST.
-# The scratch copy and its build stay in build-faults/ for the next run.
-#   --check  only checks that every fault's text is found in the sources,
-#            exactly once
+# Each fault of scripts/seeded-faults.txt (all, or those named) is applied in
+# turn to a scratch copy in build-faults/, rebuilt incrementally; the tests run
+# until their first failure. Per fault: caught (by which test), NOT CAUGHT, or
+# did not build. Tests labelled "slow" run only for a fault whose ID ends in
+# "@TEST", the slow test that catches it. --check only checks that each
+# fault's text stands exactly once in the sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -49,10 +46,7 @@ stale=0
 for i in "${!ids[@]}"; do
     n=0
     [ -f "${files[i]}" ] && n=$(occurrences "$(contents "${files[i]}")" "${originals[i]}")
-    if [ "$n" != 1 ]; then
-        echo "${ids[i]}: the text is found $n times in ${files[i]}: ${originals[i]}" >&2
-        stale=1
-    fi
+    [ "$n" = 1 ] || { echo "${ids[i]}: the text is found $n times in ${files[i]}: ${originals[i]}" >&2; stale=1; }
 done
 ((stale == 0)) || { echo "seeded-faults.txt is out of date with the sources" >&2; exit 2; }
 echo "${#ids[@]} faults, each found exactly once"
@@ -121,7 +115,5 @@ for i in "${!ids[@]}"; do
     printf '%s' "$text" >"$path"
     printf '%-32s %s\n' "$id" "$result"
 done
-# Leave the scratch build matching the sources.
-cmake --build "$build" --parallel "$jobs" >"$logs/build.log" 2>&1 || true
 echo "== ${#ids[@]} faults: $caught caught, $missed not caught, $broken did not build" \
      "($((SECONDS - started)) s)"
