@@ -147,10 +147,9 @@ private slots:
 
     void modes()
     {
-        const char *layout = "Frame3D2@ Frame3D3 Panel3D2? Panel3D2 ExpSPL Frame3D4? Frame3D6?";
         Window::run({
-            {"TIMTOWAV", "", layout, "8,248,357,81|.TIM file names|0|Expected SPL Value (dB) =|100.0|1|0"},
-            {"VELMTOTIM", "", layout, "8,168,357,81|.TIM file name|1|Microphone Number =|1|0|1"},
+            {"TIMTOWAV", "", "Frame3D2@ Panel3D2? Frame3D4? Frame3D6?", "8,248,357,81|0|1|0"},
+            {"VELMTOTIM", "", "Frame3D2@ Panel3D2? Panel3D2 ExpSPL Frame3D4? Frame3D6?", "8,168,357,81|1|Microphone Number =|1|0|1"},
             // Each mode adapts the names it keeps (the field rules' own table says how).
             {"BKTOTIM", "@case Wav=Hall.WAV TimLeft=Room.WAV wavtim", "Wav TimLeft", "hall.wav|room.tim"},
             {"", "Command3D1 Command3D1 Command3D1 Command3D1", "modes", "00001"},
@@ -256,12 +255,10 @@ private slots:
         for (const auto &r : rows) {
             QTemporaryDir dir;
             const QString name = dir.filePath(QStringLiteral("Take One.wav"));
-            QFile file(name);
             if (r.content == "<pipe>")
                 QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
-            else if (r.content != "<missing>")
+            else if (QFile file(name); r.content != "<missing>")
                 QVERIFY(file.open(QIODevice::WriteOnly) && file.write(r.content) == r.content.size());
-            file.close();
             Window t(r.keyword);
             t.platform.dialogResults = {name};
             t.act(r.stereo ? "MonoOpt CommWav" : "StereoOpt CommWav");  // from the other choice
@@ -310,9 +307,8 @@ private slots:
         for (const auto &r : rows) {
             QTemporaryDir dir;
             filterFileName = r.withFile ? dir.filePath("queued.DAT") : QString();
-            QFile file(filterFileName);
-            QVERIFY(!r.withFile || (file.open(QIODevice::WriteOnly) && file.write("31.5 1 63 2 125 3 250 4 500 5 1000 6 2000 7 4000 8 8000 9 16000 10") > 0));
-            file.close();
+            if (QFile file(filterFileName); r.withFile)
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("31.5 1 63 2 125 3 250 4 500 5 1000 6 2000 7 4000 8 8000 9 16000 10") > 0);
             Window t;
             t.platform.deliverPendingEvents = true;
             QWidget *receiver = t.get(r.target);
