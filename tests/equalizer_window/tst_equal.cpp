@@ -173,7 +173,6 @@ private slots:
     // Byte for byte; that every value reads back bit for bit is the fuzz target's property.
     void fileText()
     {
-        QCOMPARE(filterFileText(bands()), Flat);
         FilterBands b = bands({-12.5, 0, 7.299999999999997, 1e-7, 1e21, 0, 0, 0, 0, 6.25});
         b.frequency[1] = -0.0;
         QCOMPARE(filterFileText(b), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.299999999999997 \r\n 250  0.0000001 \r\n 500  "
@@ -377,8 +376,7 @@ private slots:
         Equal equal(*fake, &converter);
         equal.Form_Load();
         fake->showModal(equal);
-        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1);
-        QVERIFY(filterFileName.isEmpty());
+        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1 && filterFileName.isEmpty());
         QCOMPARE(content(path("loaded.DAT")), withGains({5}));
     }
 };
