@@ -19,8 +19,7 @@ private slots:
             {"C:\\SÄLE\\RAUM.TIM", "wav", "tim", true, "c:\\säle\\raum.wav"},
         };
         for (const auto &r : adapt)
-            ROW_COMPARE(r.text, adaptExtension(QString::fromUtf8(r.text), QString::fromLatin1(r.wanted), QString::fromLatin1(r.other), r.ignoreCase),
-                        QString::fromUtf8(r.expected));
+            ROW_COMPARE(r.text, adaptExtension(r.text, QString(r.wanted), QString(r.other), r.ignoreCase), r.expected);
         const struct { const char *text; bool ignoreCase; const char *expected; } result[] = {
             {"Hall._1A", true, "hall._1a"}, {"Hall._1A", false, "Hall._1A"}, {"hall._1", true, ""}, {"hall.wav", true, ""},
         };
@@ -58,14 +57,12 @@ private slots:
             {"bktim", "M", "L", "", "-3", "", "", R"(TOMBRA.EXE "M.WAV" "L.TIM" NONE -3.0 1)", ""},
             {"velmtim", "ROOM._01", "OUT.TIM", "", "1", "4", "F.DAT", R"(pashet.exe "ROOM._01" "OUT.TIM" 1 44100 White )", ""},
             {"velmwav", "R._01", "O", "", "12", "48", "", R"(pashet.exe "R._01" "O.WAV" 12 48000 W )", ""},  // the last rate decides
-            {"", "A", "B", "", "", "", "", "", ""},
             {"wavtim", "a\"b", "L.TIM", "", "", "", "", "", "a\"b"},
             {"velmwav", "room~evil._01", "O.WAV", "", "", "4", "", "", "room~evil._01"},
             {"wavtim", "C:\\d.x\\", "L.TIM", "", "", "", "", "", "C:\\d.x\\"},
             {"velmwav", "R._01", "O.WAV", "", "", "4o", "f\".dat", "", "f\".dat"},
             {"velmtim", "/home/ana/hall._01", "out/Säle é", "", "1", "4ow", "/tmp/eq/F.DAT",
              R"(pashet.exe "D:\hall._01" "out\Säle é.TIM" 1 44100 White "Z:\tmp\eq\F.DAT")", ""},
-            {"timwav", "o.wav", "/home/ana/a:b", "", "", "w", "", "", "/home/ana/a:b.TIM"},
             {"velmwav", "r._01", "o", "", "1", "4ow", "f?.dat", "", "f?.dat"},
         };
         for (const auto &r : rows) {
