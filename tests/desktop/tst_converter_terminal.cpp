@@ -91,7 +91,7 @@ void TestConverterTerminal::windowPerStart()
         ::close(master);
         qputenv("PATH", path);
         QJsonObject started;
-        waitFor([&] { return !(started = recordIn(record)).isEmpty(); }, 60000);
+        (void)QTest::qWaitFor([&] { return !(started = recordIn(record)).isEmpty(); }, 60000);
         return started;
     };
     // A start without window first: what the converter must get in its window too.
@@ -102,13 +102,13 @@ void TestConverterTerminal::windowPerStart()
     QVERIFY(converterWindows().isEmpty());
     QCOMPARE(click("xterm", false), expected);
     QStringList windows;
-    QVERIFY(waitFor([&] { return (windows = converterWindows()).size() == 1; }, 60000));
+    QVERIFY(QTest::qWaitFor([&] { return (windows = converterWindows()).size() == 1; }, 60000));
     QCOMPARE(run("xprop", {"-id", windows[0], "-notype", "_NET_WM_NAME"}),
              "_NET_WM_NAME = \"pashet.exe - " + source + "\"");
-    QVERIFY(waitFor([&] { return readAll(log).contains("Press Enter"); }, 60000));
+    QVERIFY(QTest::qWaitFor([&] { return readAll(log).contains("Press Enter"); }, 60000));
     QVERIFY2(readAll(log).contains("\apashet.exe has finished.\r\n"), qPrintable(readAll(log)));
     run("xdotool", {"windowactivate", "--sync", windows[0], "key", "Return"});
-    QVERIFY(waitFor([] { return converterWindows().isEmpty(); }, 60000));
+    QVERIFY(QTest::qWaitFor([] { return converterWindows().isEmpty(); }, 60000));
     QCOMPARE(platform.messages, QList<QStringList>());
 }
 

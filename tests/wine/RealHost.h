@@ -3,7 +3,6 @@
 
 #include "QtPlatform.h"
 
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -26,15 +25,6 @@ public:
 private:
     QString m_folder;
 };
-
-/// Polls `ready` for up to `ms` milliseconds with the event loop running.
-template<typename F> bool waitFor(F ready, int ms)
-{
-    for (QDeadlineTimer deadline(ms); !deadline.hasExpired(); QTest::qWait(50))
-        if (ready())
-            return true;
-    return ready();
-}
 
 inline QString readAll(const QString &file)
 {

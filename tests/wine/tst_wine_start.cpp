@@ -65,7 +65,7 @@ void TestWineStart::messages()
         // Wine, once started, stays our child for a while.
         ROW_COMPARE(row, readAll(children).isEmpty(), !*r.bits);
         QJsonObject record;
-        waitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, *r.bits ? 900000 : 0);
+        (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, *r.bits ? 900000 : 0);
         ROW_COMPARE(row, record.value("bits").toString(), QString::fromLatin1(r.bits));
         ROW_COMPARE(row, platform.messages.size(), r.part.isEmpty() ? 0 : 1);
         const QStringList message = platform.messages.value(0, {QString(), "48", r.title});
@@ -120,7 +120,7 @@ void TestWineStart::everyLaunchCase()
         QCOMPARE(platform.startConverter(found, line, QString()), QString());
         // Wine starts the converter from the starter, not from us.
         QJsonObject record;
-        waitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, 180000);
+        (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, 180000);
         ROW_COMPARE(row, record.value("cwd").toString(), QStringLiteral("D:\\Wörk Ü\\case %1").arg(i));
         ROW_COMPARE(row, record.value("bits").toString(), QStringLiteral("64"));  // the Windows stand-in ran
         ROW_COMPARE(row, record.value("commandLine").toString(), line);
@@ -144,7 +144,7 @@ void TestWineStart::statusThroughConsole()
     QCOMPARE(startInTerminalWindow(hostCommandFor(found, "pashet.exe \"gone._01\" \"out.wav\" 1"),
                                    {bin + "/terminal", bin + "/brenvik-console", "pashet.exe", !found.runner.isEmpty()}),
              QString());
-    QVERIFY(waitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
+    QVERIFY(QTest::qWaitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
     QVERIFY2(readAll(shown).contains("pashet.exe ended with status 2.\n"), qPrintable(readAll(shown)));
 }
 
