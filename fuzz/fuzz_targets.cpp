@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QList>
+#include <QRegularExpression>
 #include <QString>
 #include <QStringList>
 
@@ -58,16 +59,11 @@ void patternFormatter(const QByteArray &input)
     if (!std::isfinite(value))
         return;
 
-    QString places;
-    int fractionPlaces = 0;
-    for (const QChar c : pattern) {
-        if (c == u'0' || c == u'#') {
-            places += c;
-            fractionPlaces += places.contains(u'.');
-        } else if (c == u'.' && !places.contains(u'.')) {
-            places += c;
-        }
-    }
+    QString places = QString(pattern).remove(QRegularExpression(QStringLiteral("[^0#.]")));
+    const qsizetype dot = places.indexOf(u'.');
+    if (dot >= 0)
+        places = places.left(dot + 1) + places.mid(dot + 1).remove(u'.');
+    const int fractionPlaces = dot < 0 ? 0 : int(places.size() - dot - 1);
     const double back = readNumber(formatNumber(value, places, NumberSymbols{QStringLiteral("."), QString()}));
     FUZZ_CHECK(std::fabs(back - value) <= 0.5 * std::pow(10.0, -fractionPlaces) + 1e-14 * std::fabs(value)
                                               + std::numeric_limits<double>::denorm_min());

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The equalizer under a real X server with a window manager (x_session.sh),
-# driven by real input (xdotool): it opens with its frame right beside the
-# converter window's frame, top edges level, also after the converter window
-# was dragged elsewhere; and a click into its plot area takes the focus, so a
-# range typed into the top box is applied (the curve moves up).
+# The equalizer under X with a window manager (x_session.sh), driven by xdotool:
+# its frame opens right beside the converter window's, top edges level, also
+# after a drag; a click into its plot applies a range typed into the top box.
 #   run_placement_check.sh BRENVIK
 brenvik=$1
 source "$(dirname "$0")/x_session.sh"

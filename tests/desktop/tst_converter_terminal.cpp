@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: MIT
-// A started converter's own terminal window under x_session.sh, xterm as
-// x-terminal-emulator: the window comes up titled with the converter and its
-// source, the converter gets exactly the arguments of a start without window,
-// and the window says how it ended and closes on Enter. Where the emulator
-// fails, or Brenvik's output is a terminal, the converter runs without one.
-// Windows converters: tst_wine_start.
+// A converter's own xterm window (x_session.sh): titled with the converter and
+// its source, the arguments of a start without window, how it ended, closed by
+// Enter. Without a working emulator or with Brenvik's output on a terminal, the
+// converter runs without one. Windows converters: tst_wine_start.
 
 #include "Brenvik.h"
 #include "RealHost.h"

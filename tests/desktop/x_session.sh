@@ -25,10 +25,8 @@ openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
 until_true sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
 
-# Programs pick their platform themselves, as on a desktop. Under the
-# sanitizers: libxkbcommon-x11 hands strndup a buffer without a closing NUL
-# (which strict string checks call an overflow), and the D-Bus library that
-# Qt's X11 platform loads keeps a buffer to the end.
+# Programs pick their platform themselves. Not ours, under the sanitizers:
+# libxkbcommon-x11's strndup of a buffer without NUL, libdbus's kept buffer.
 unset QT_QPA_PLATFORM
 printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}:strict_string_checks=0"

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Windows converters started through Wine by the real start path, from a
-// folder that holds what Brenvik's own folder would (run_wine_launch_check.sh
-// makes it): the program's own search must pick the Windows stand-ins, and
-// each records its raw command line, which must be the built line byte for
-// byte.
+// Windows converters started through Wine by the real start path, found by the
+// program's own search beside the Linux stand-ins (run_wine_launch_check.sh).
 
 #include "Brenvik.h"
 #include "CommandLineBuilder.h"
@@ -76,11 +73,8 @@ void TestWineStart::messages()
 
 void TestWineStart::everyLaunchCase()
 {
-    // Each mode with names a user might type, absolute and relative, for what
-    // the quoting and the name translation must get through: blanks, dots in
-    // folders, letters beyond ASCII, leading blanks, "..", names to be
-    // completed, names on D: and on Z:, there also in a folder whose name
-    // merely begins as d:'s does.
+    // Each mode with names, absolute and relative, that quoting and translation must get through:
+    // on D: and on Z: (also in a folder whose name merely begins as d:'s), to be completed, "..".
     const QStringList sets[] = {  // source, left, right, filter
         {"hall one/Säle Ørsted è.wav", m_root + "/DATA.1/OUT", "sub/../  r ight", m_driveD + "0/Zał ñ 音/ü.dat"},
         {m_root + "/sub dir/a.wav", "DATA.2/links ä", m_driveD + "0/Zał ñ 音/prawy ł.tim", "  eq é/ü.dat"},
@@ -108,8 +102,7 @@ void TestWineStart::everyLaunchCase()
         QVERIFY2(found.error.isEmpty() && found.wineDrives, qPrintable(row + ": " + found.error));
         in.wineDrives = found.wineDrives;
         const LaunchPlan plan = buildLaunch(in);
-        // What the converter reads must exist, what it writes needs its
-        // folder: all are made. "sub/../x" names "x" for Windows.
+        // What the converter reads must exist, what it writes needs its folder.
         for (const QString &file : {plan.wav, plan.timLeft, plan.timRight, in.filterFileName}) {
             const QString path = QDir::cleanPath(QDir(workDir).absoluteFilePath(file));
             QVERIFY2(QDir().mkpath(QFileInfo(path).absolutePath()) && QFile(path).open(QIODevice::WriteOnly),
@@ -131,10 +124,9 @@ void TestWineStart::everyLaunchCase()
     }
 }
 
-// In a converter's terminal window the starter waits for the Windows
-// converter and hands its exit status back: here the stand-in's refusal of
-// too few arguments. The script's terminal puts what the window would show
-// into a file.
+// In a converter's terminal window the starter waits for the Windows converter
+// and hands its exit status back (here a refusal); the script's terminal keeps
+// what the window would show in a file.
 void TestWineStart::statusThroughConsole()
 {
     TestPlatform platform;
