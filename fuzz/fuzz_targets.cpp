@@ -23,13 +23,9 @@
 #include <limits>
 #include <utility>
 
-#define FUZZ_CHECK(condition)                                                                     \
-    do {                                                                                          \
-        if (!(condition)) {                                                                       \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                         \
-        }                                                                                         \
-    } while (false)
+#define FUZZ_CHECK(condition)                                                                 \
+    ((condition) ? void()                                                                     \
+                 : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition), std::abort()))
 
 // A number read is always finite, and the characters taken, read alone, give the same.
 void numberReader(const QByteArray &input)
@@ -88,10 +84,9 @@ void cmdlineSplitter(const QByteArray &input)
     FUZZ_CHECK(splitWindowsCommandLine(built) == expected);
 }
 
-FilterReadResult readBytes(const QByteArray &bytes)
+FilterReadResult readBytes(QByteArray bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
+    QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     return readFilterBands(buffer);
 }

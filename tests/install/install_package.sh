@@ -27,6 +27,10 @@ done
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
 dir=$scratch/root/usr/$installdir link=$scratch/root/usr/bin/brenvik
 [[ $expect_manual == 0 || -s $dir/Manual/MBrenvik.mht ]] || fail "no manual $dir/Manual/MBrenvik.mht"
+# What the program starts must lie beside it: the converters, the console program, the Windows starters.
+for f in zarvo keldt tombra pashet frelio brenvik-console $(cd "$build/bin" && ls brenvik-winstart*.exe 2>/dev/null); do
+    [[ -x $dir/$f || ($f == *.exe && -f $dir/$f) ]] || fail "the package lacks $dir/$f beside the program"
+done
 
 # Overrides are ignored here, so that none can hide an error or a warning.
 lintian --no-override --display-info --fail-on error,warning "$deb" >"$scratch/lintian.out" 2>&1 \

@@ -62,7 +62,6 @@ void TestWineStart::messages()
         // Wine, once started, stays our child for a while.
         ROW_COMPARE(row, readAll(children).isEmpty(), !*r.bits);
         QJsonObject record;
-        // Only the emulated 32-bit start takes minutes.
         const int wait = QByteArray(r.bits) == "32" ? 900000 : *r.bits ? 180000 : 0;
         (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, wait);
         ROW_COMPARE(row, record.value("bits").toString(), QString::fromLatin1(r.bits));
