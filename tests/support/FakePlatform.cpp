@@ -57,9 +57,10 @@ bool FakePlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *)
         return false;
     const QString result = dialogResults.front();
     dialogResults.pop_front();
-    if (!result.isNull())
-        dialog.FileName = result;
-    return !result.isNull();
+    if (result.isNull())
+        return false;
+    dialog.FileName = result;
+    return true;
 }
 
 void FakePlatform::showModal(QDialog &dialog)
