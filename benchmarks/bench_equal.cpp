@@ -5,7 +5,7 @@
 #include "Equal.h"
 #include "FakePlatform.h"
 #include "FilterFile.h"
-#include "Module1.h"
+#include "FilterFileName.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

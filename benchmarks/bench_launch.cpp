@@ -11,6 +11,7 @@
 
 #include "Brenvik.h"
 #include "QtPlatform.h"
+#include "ProgramSearch.h"
 #include "WinCommandLine.h"
 
 #include <QApplication>

@@ -15,13 +15,13 @@
 // waits and ends with the converter's exit code. The variable is not handed
 // on to the converter.
 //
-// Each argument arrives as UTF-8 with every byte that is not plain
-// printable ASCII, and "%", quote and backslash, written "%XX", so that
-// neither Wine's character conversion nor its re-quoting can touch it.
+// Each argument arrives as UTF-8 in the "%XX" form of PercentCodec.h, so
+// that neither Wine's character conversion nor its re-quoting can touch it.
 //
 // Exit code: 0 started; 1 the start failed (the reason on standard error);
 // 2 wrong use; when waiting, the converter's.
 
+#include "PercentCodec.h"
 #include "WindowsStart.h"
 
 #include <windows.h>
@@ -43,41 +43,27 @@ void complain(const std::wstring &text)
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
 }
 
-int hexDigit(wchar_t c)
-{
-    if (c >= L'0' && c <= L'9')
-        return c - L'0';
-    if (c >= L'A' && c <= L'F')
-        return c - L'A' + 10;
-    return -1;
-}
-
-// The argument's text, or nothing when it is not in the form above.
+// The argument's text, or nothing when it is not in the "%XX" form of
+// PercentCodec.h or not UTF-8.
 std::optional<std::wstring> decode(const wchar_t *argument)
 {
-    std::string bytes;
+    std::string word;
     for (const wchar_t *p = argument; *p; ++p) {
-        if (*p == L'%') {
-            const int high = hexDigit(p[1]);
-            const int low = high < 0 ? -1 : hexDigit(p[2]);
-            if (low < 0)
-                return std::nullopt;
-            bytes += char(high * 16 + low);
-            p += 2;
-        } else if (*p > 0x20 && *p < 0x7F) {
-            bytes += char(*p);
-        } else {
+        if (*p <= 0x20 || *p >= 0x7F)
             return std::nullopt;
-        }
+        word += char(*p);
     }
-    if (bytes.empty())
+    const std::optional<std::string> bytes = percent_codec::decode(word);
+    if (!bytes)
+        return std::nullopt;
+    if (bytes->empty())
         return std::wstring();
-    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                                         int(bytes.size()), nullptr, 0);
+    const int size = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes->data(),
+                                         int(bytes->size()), nullptr, 0);
     if (size <= 0)
         return std::nullopt;
     std::wstring text(std::size_t(size), L'\0');
-    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(), int(bytes.size()),
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes->data(), int(bytes->size()),
                         text.data(), size);
     return text;
 }

@@ -8,17 +8,9 @@
 // keeps the window open until Enter is pressed, as a console window on
 // Windows shows a converter's messages.
 //
-// The bundle is one word (see ConsoleBundle.h) holding these fields, so
+// The bundle is one word holding the fields that PercentCodec.h names, so
 // that every argument of the converter arrives unchanged, blanks, quotes
-// and empty arguments included:
-//
-//   1 the hand-over pipe (a FIFO) that Brenvik watches, or ""
-//   2 the working folder
-//   3 the window title
-//   4 "wine" when the program is Wine with Brenvik's starter, else ""
-//   5 the converter's name in messages ("pashet.exe")
-//   6 the program file to run
-//   7... its whole argument list, the name it sees for itself first
+// and empty arguments included.
 //
 // The hand-over: whoever removes the FIFO first starts the converter. We do
 // so before starting it; Brenvik does so when this window did not come up
@@ -26,7 +18,7 @@
 // write "S" into the FIFO ("F" when it could not be started), so Brenvik
 // knows that its click has been answered.
 
-#include "ConsoleBundle.h"
+#include "PercentCodec.h"
 
 #include <cerrno>
 #include <csignal>
@@ -94,18 +86,22 @@ std::string ending(const std::string &name, int status)
 
 int main(int argc, char **argv)
 {
+    using namespace percent_codec;
     std::optional<std::vector<std::string>> bundle;
     if (argc == 2)
-        bundle = console_bundle::decode(argv[1]);
-    if (!bundle || bundle->size() < 7) {
+        bundle = decodeBundle(argv[1]);
+    if (!bundle) {
         std::fputs("brenvik-console: Brenvik starts this program in a terminal window for"
                    " each converter; it is not meant to be started by hand.\n", stderr);
         return 2;
     }
     std::vector<std::string> &fields = *bundle;
-    const std::string &fifoName = fields[0], &folder = fields[1], &title = fields[2],
-                      &name = fields[4], &program = fields[5];
-    const bool throughWine = fields[3] == "wine";
+    const std::string &fifoName = fields[HandOverPipe];
+    const std::string &folder = fields[WorkingFolder];
+    const std::string &title = fields[WindowTitle];
+    const std::string &name = fields[ShownName];
+    const std::string &program = fields[ProgramFile];
+    const bool throughWine = fields[ThroughWine] == "wine";
     setTitle(title);
 
     // Until the converter has been started and Brenvik told, a closed window
@@ -126,7 +122,7 @@ int main(int argc, char **argv)
     }
 
     std::vector<char *> arguments;
-    for (std::size_t i = 6; i < fields.size(); ++i)
+    for (std::size_t i = FirstArgument; i < fields.size(); ++i)
         arguments.push_back(fields[i].data());
     arguments.push_back(nullptr);
     if (throughWine) {

@@ -6,7 +6,7 @@
 #include "CommandLineBuilder.h"
 #include "Design.h"
 #include "Equal.h"
-#include "Module1.h"
+#include "FilterFileName.h"
 #include "NumberFormat.h"
 #include "OptionButton.h"
 
@@ -271,24 +271,9 @@ void Brenvik::Command3D1_Click()
         velmwav->setValue(true);
 }
 
-void Brenvik::Command3D2_Click()
+// What "OK - Convert!" reads of the window at the moment of the click.
+LaunchInput Brenvik::launchInput(const NumberSymbols &symbols) const
 {
-    const NumberSymbols symbols = m_platform.numberSymbols();
-    if (!regionalSettingsCompatible(symbols)) {
-        const int answer = m_platform.messageBox(
-            QStringLiteral("Your regional settings are not compatible with Velmora. Do You want "
-                           "to change them now?"),
-            MsgBox::YesNoCritical, QStringLiteral("Warning - incompatible settings!"));
-        if (answer == MsgBox::AnswerYes) {
-            const QString error = m_platform.startProgram(
-                QStringLiteral("rundll32.exe shell32.dll,Control_RunDLL intl.cpl"), NormalFocus);
-            if (!error.isEmpty())
-                m_platform.messageBox(error, MsgBox::Exclamation,
-                                      QStringLiteral("Warning - incompatible settings!"));
-        }
-        return;
-    }
-
     LaunchInput input;
     input.wav = Wav->text();
     input.timLeft = TimLeft->text();
@@ -308,7 +293,28 @@ void Brenvik::Command3D2_Click()
     input.modeVelmTim = modeVelmTim;
     input.modeVelmWav = modeVelmWav;
     input.symbols = symbols;
+    return input;
+}
 
+void Brenvik::Command3D2_Click()
+{
+    const NumberSymbols symbols = m_platform.numberSymbols();
+    if (!regionalSettingsCompatible(symbols)) {
+        const int answer = m_platform.messageBox(
+            QStringLiteral("Your regional settings are not compatible with Velmora. Do You want "
+                           "to change them now?"),
+            MsgBox::YesNoCritical, QStringLiteral("Warning - incompatible settings!"));
+        if (answer == MsgBox::AnswerYes) {
+            const QString error = m_platform.startProgram(
+                QStringLiteral("rundll32.exe shell32.dll,Control_RunDLL intl.cpl"), NormalFocus);
+            if (!error.isEmpty())
+                m_platform.messageBox(error, MsgBox::Exclamation,
+                                      QStringLiteral("Warning - incompatible settings!"));
+        }
+        return;
+    }
+
+    const LaunchInput input = launchInput(symbols);
     const QString nameError = QStringLiteral("File Specification Error");
     if (requiredNamesMissing(input)) {
         m_platform.messageBox(
@@ -326,7 +332,7 @@ void Brenvik::Command3D2_Click()
             MsgBox::Exclamation, nameError);
         return;
     }
-    if (plan.commandLine.isEmpty()) {
+    if (plan.command.pieces.isEmpty()) {
         m_platform.messageBox(QStringLiteral("No conversion mode is selected."),
                               MsgBox::Exclamation, QStringLiteral("Conversion Error"));
         return;
@@ -344,35 +350,14 @@ void Brenvik::Command3D2_Click()
             MsgBox::Exclamation, QStringLiteral("Conversion Error"));
         return;
     }
-    const FoundProgram converter = m_platform.findConverter(plan.program);
-    if (!converter.error.isEmpty()) {
-        m_platform.messageBox(converter.error, MsgBox::Exclamation,
-                              QStringLiteral("Conversion Error"));
-        return;
-    }
-    QString commandLine = plan.commandLine;
-    if (converter.wineDrives) {
-        // A Windows converter under Wine: the same line, its names in Windows form.
-        input.wineDrives = converter.wineDrives;
-        const LaunchPlan windows = buildLaunch(input);
-        if (!windows.untranslatableName.isEmpty()) {
-            m_platform.messageBox(
-                QStringLiteral("The file name %1 cannot be handed to the Windows converter %2: %3. "
-                               "Please correct it.")
-                    .arg(windows.untranslatableName, windows.program,
-                         windowsNameFaultText(windows.untranslatableFault)),
-                MsgBox::Exclamation, nameError);
-            return;
-        }
-        commandLine = windows.commandLine;
-    }
     // Its window names the converter and the file it reads.
-    const QString source = plan.program == QLatin1String("ZARVO.EXE") ? plan.timLeft : plan.wav;
-    const QString title = plan.program + QStringLiteral(" - ")
+    const QString &program = plan.command.program;
+    const QString source = program == QLatin1String("ZARVO.EXE") ? plan.timLeft : plan.wav;
+    const QString title = program + QStringLiteral(" - ")
                         + source.section(m_platform.pathSeparator(), -1);
-    const QString error = m_platform.startConverter(converter, commandLine, title);
-    if (!error.isEmpty())
-        m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Conversion Error"));
+    const LaunchRefusal refusal = m_platform.startConverter(plan.command, title);
+    if (!refusal.isNull())
+        m_platform.messageBox(refusal.message, MsgBox::Exclamation, refusal.title);
 }
 
 void Brenvik::Command3D3_Click()

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "CommandLineBuilder.h"
 #include "FieldRules.h"
 #include "Platform.h"
 
@@ -74,6 +75,7 @@ private:
     void connectSignals();
     void setTabOrder();
     void setMode(ConversionMode mode);
+    LaunchInput launchInput(const NumberSymbols &symbols) const;
     void setModeFlags(ConversionMode mode);
     void placeFrames(int wavTop, int timTop);
     void showNumberField(const QString &caption, const QString &text);

@@ -9,11 +9,6 @@
 
 namespace {
 
-QString quoted(const QString &name)
-{
-    return u'"' + name + u'"';
-}
-
 // A number piece such as " ####.0#". A negative number keeps the piece's
 // leading blank in front of its sign, so that it stays an argument of its
 // own instead of gluing a "-" onto the closing quote before it.
@@ -60,81 +55,87 @@ LaunchPlan buildLaunch(const LaunchInput &in)
     if (in.optBin)
         rate = 44100;
     const QString rateText = formatNumber(rate, u" ###### ", in.symbols);
-    // A name as it goes on the line: unchanged, or in Windows form for a
-    // Windows converter run through Wine (the fields keep the host's form).
-    auto onLine = [&](const QString &name) {
-        return in.wineDrives ? toWindowsName(name, *in.wineDrives).text : name;
-    };
-    auto quotedName = [&](const QString &name) { return quoted(onLine(name)); };
     const bool withFilter = !in.filterFileName.isEmpty() && in.octaveFilter;
-    const QString filter = withFilter ? quotedName(in.filterFileName) : QString();
 
-    // Names that go on the line must come back from the converter's
-    // argument splitting exactly as they are; each with the text its field
-    // shows, by which a refusal names it.
-    QList<std::pair<QString, QString>> onTheLine;
+    // The line in pieces, so that the names on it can be written in another
+    // form for the converter without building it again; each name's field
+    // text, by which a refusal names it.
+    QList<ConverterCommand::Piece> line;
+    QList<QString> shownNames;
+    auto text = [&](const QString &piece) { line.append({piece, false}); };
+    auto name = [&](const QString &name, const QString &shown) {
+        line.append({name, true});
+        shownNames.append(shown);
+    };
     auto head = [&](const char *program) {
-        onTheLine = {{plan.wav, in.wav}, {plan.timLeft, in.timLeft}};
-        plan.program = QLatin1String(program).trimmed();
-        return QLatin1String(program) + quotedName(plan.wav) + u' ' + quotedName(plan.timLeft);
+        line.clear();
+        shownNames.clear();
+        plan.command.program = QLatin1String(program).trimmed();
+        text(QLatin1String(program));
+        name(plan.wav, in.wav);
+        text(QStringLiteral(" "));
+        name(plan.timLeft, in.timLeft);
+    };
+    auto filter = [&] {
+        if (withFilter)
+            name(in.filterFileName, in.filterFileName);
     };
 
     // The .TIM blocks: the right channel in stereo, or `mono` in its place.
     auto timBlock = [&](const char *program, const QString &mono) {
         plan.timLeft = completeName(plan.timLeft, u".TIM");
-        plan.commandLine = head(program);
+        head(program);
         if (in.stereo) {
-            plan.commandLine += u' ' + quotedName(plan.timRight);
-            onTheLine.append({plan.timRight, in.timRight});
+            text(QStringLiteral(" "));
+            name(plan.timRight, in.timRight);
         } else {
-            plan.commandLine += mono;
+            text(mono);
         }
     };
     if (in.modeTimWav)
         timBlock("ZARVO.EXE ", QString());
     if (in.modeWavTim) {
         timBlock("KELDT.EXE ", QStringLiteral(" \"NONE\""));
-        plan.commandLine += spl + irFlag;
+        text(spl + irFlag);
     }
     if (in.modeBkTim) {
         timBlock("TOMBRA.EXE ", QStringLiteral(" NONE"));
-        plan.commandLine += spl + irFlag;
+        text(spl + irFlag);
     }
     if (in.modeVelmTim) {
         plan.timLeft = completeName(plan.timLeft, u".TIM");
-        plan.commandLine = head("pashet.exe ")
-            + numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText
-            + (in.forcePink ? QStringLiteral("Pink ") : QStringLiteral("White ")) + filter;
+        head("pashet.exe ");
+        text(numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText
+             + (in.forcePink ? QStringLiteral("Pink ") : QStringLiteral("White ")));
+        filter();
     }
     if (in.modeVelmWav) {
         plan.timLeft = completeName(plan.timLeft, u".WAV");
         const QString noise = in.forcePink ? QStringLiteral("P ") : QStringLiteral("W ");
-        if (in.optBin)
-            plan.commandLine = head("frelio.exe ")
-                + numberPiece(number, QStringLiteral(" #### "), in.symbols) + noise + filter;
-        else
-            plan.commandLine = head("pashet.exe ")
-                + numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText + noise
-                + filter;
-    }
-    if ((in.modeVelmTim || in.modeVelmWav) && withFilter)
-        onTheLine.append({in.filterFileName, in.filterFileName});
-
-    for (const auto &[name, shown] : std::as_const(onTheLine)) {
-        if (in.wineDrives) {
-            const WindowsNameFault fault = toWindowsName(name, *in.wineDrives).fault;
-            if (fault != WindowsNameFault::None) {
-                plan.untranslatableName = name;
-                plan.untranslatableFault = fault;
-                break;
-            }
+        if (in.optBin) {
+            head("frelio.exe ");
+            text(numberPiece(number, QStringLiteral(" #### "), in.symbols) + noise);
+        } else {
+            head("pashet.exe ");
+            text(numberPiece(number, QStringLiteral(" ####"), in.symbols) + rateText + noise);
         }
+        filter();
+    }
+    plan.command.pieces = line;
+
+    // Names that go on the line must come back from the converter's
+    // argument splitting exactly as they are.
+    qsizetype shown = 0;
+    for (const ConverterCommand::Piece &piece : std::as_const(line)) {
+        if (!piece.isName)
+            continue;
         // A NUL character would end the command line (on Windows) or the
         // argument (elsewhere) there: the converter would get another name.
-        if (!survivesWindowsQuoting(onLine(name)) || name.contains(QChar(0))) {
-            plan.unsafeName = shown;
+        if (!survivesWindowsQuoting(piece.text) || piece.text.contains(QChar(0))) {
+            plan.unsafeName = shownNames[shown];
             break;
         }
+        ++shown;
     }
     return plan;
 }

@@ -2,7 +2,7 @@
 #include "Equal.h"
 
 #include "FilterFile.h"
-#include "Module1.h"
+#include "FilterFileName.h"
 #include "NumberFormat.h"
 #include "PlotArea.h"
 

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "WineNames.h"
+#include "ConverterCommand.h"
+#include "NumberFormat.h"
 
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 class QDialog;
 class QWidget;
@@ -25,13 +24,6 @@ struct CommonDialog
     bool CancelError = false;
 };
 
-/// Decimal and grouping symbols of the user's regional settings.
-struct NumberSymbols
-{
-    QString decimal = QStringLiteral(".");
-    QString grouping = QStringLiteral(",");
-};
-
 /// Message-box styles and answers, numbered as the Windows message box numbers them.
 namespace MsgBox {
 constexpr int OkOnly = 0;
@@ -43,21 +35,6 @@ constexpr int AnswerOk = 1;
 constexpr int AnswerYes = 6;
 constexpr int AnswerNo = 7;
 }
-
-/// A converter as the host's search found it, and what starting it takes.
-struct FoundProgram
-{
-    QString path;  ///< the file found; "" where the host's own start searches (Windows)
-    /// Set when the converter is a Windows program that this host runs
-    /// through Wine: the drives of the Wine prefix, over which the file names
-    /// on its command line must be written (see toWindowsName()).
-    std::optional<QList<WineDrive>> wineDrives;
-    /// The program and first arguments that run it (Wine and Brenvik's
-    /// starter); empty for a program that runs by itself.
-    QStringList runner;
-    /// Not "" when it cannot be started: a message for the user naming it.
-    QString error;
-};
 
 /// Window style of a started program: a normal window that receives the focus.
 constexpr int NormalFocus = 1;
@@ -74,17 +51,13 @@ public:
     /// names what could not be found or started.
     virtual QString startProgram(const QString &commandLine, int windowStyle) = 0;
 
-    /// Looks for the converter a command line names (its first word), from
-    /// the current directory, and says how it is started: by itself, or as
-    /// a Windows program through Wine. Nothing is started.
-    virtual FoundProgram findConverter(const QString &name) = 0;
-
-    /// Starts `commandLine` with the converter `program` found for it,
-    /// without waiting, in a window of its own where the host gives it one
-    /// (`title` names it there). Returns "" when it was started, otherwise
-    /// a message for the user.
-    virtual QString startConverter(const FoundProgram &program, const QString &commandLine,
-                                   const QString &title) = 0;
+    /// Looks for the converter that `command` names, from the current
+    /// directory, writes the line as that converter must receive it, and
+    /// starts it without waiting, in a window of its own where the host gives
+    /// it one (`title` names it there). Returns a null refusal when it was
+    /// started, otherwise the message for the user and its title.
+    virtual LaunchRefusal startConverter(const ConverterCommand &command,
+                                         const QString &title) = 0;
 
     /// Makes `dir` the process's current directory; false when it cannot.
     virtual bool setCurrentDirectory(const QString &dir) = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "QtPlatform.h"
 
+#include "ConverterStart.h"
 #include "ProcessStart.h"
 #include "TerminalStart.h"
 
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
 #include <QMessageBox>
@@ -22,7 +24,7 @@ bool hasWildcard(QStringView name)
 }
 
 // A name holding a wildcard is no choice but a pattern: the dialog lists the
-// files it matches and stays open, as the dialogs of the designed platform do.
+// files it matches and stays open, as the Windows file dialogs do.
 class FileDialog : public QFileDialog
 {
 public:
@@ -88,35 +90,28 @@ QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
 #endif
 }
 
-FoundProgram QtPlatform::findConverter(const QString &name)
+LaunchRefusal QtPlatform::startConverter(const ConverterCommand &command, const QString &title)
 {
 #ifdef Q_OS_WIN
-    // Windows itself searches, at the start.
-    Q_UNUSED(name);
-    return {};
-#else
-    return findHostProgram(name, executableFolder());
-#endif
-}
-
-QString QtPlatform::startConverter(const FoundProgram &program, const QString &commandLine,
-                                  const QString &title)
-{
-#ifdef Q_OS_WIN
-    // Windows gives a console program its console window by itself.
-    Q_UNUSED(program);
+    // Windows searches for the converter and gives a console program its
+    // console window by itself.
     Q_UNUSED(title);
-    return startWindowsCommandLine(commandLine, NormalFocus);
+    const QString error = startWindowsCommandLine(command.line(), NormalFocus);
 #else
+    const ConverterStart start = prepareConverterStart(command, executableFolder());
+    if (!start.refusal.isNull())
+        return start.refusal;
     // Elsewhere a terminal window stands in for the console window, where
     // the converter's messages would otherwise go unseen.
-    const HostCommand command = hostCommandFor(program, commandLine);
-    const QString terminal = converterTerminal();
+    const QString terminal = converterTerminal(QGuiApplication::platformName());
     const QString console = QDir(executableFolder()).filePath(QStringLiteral("brenvik-console"));
-    if (!terminal.isEmpty() && QFileInfo(console).isExecutable())
-        return startInTerminalWindow(command, {terminal, console, title, !program.runner.isEmpty()});
-    return startHostCommand(command);
+    const QString error = !terminal.isEmpty() && QFileInfo(console).isExecutable()
+        ? startInTerminalWindow(start.command, {terminal, console, title, start.throughWine})
+        : startHostCommand(start.command);
 #endif
+    if (error.isEmpty())
+        return {};
+    return {error, QStringLiteral("Conversion Error")};
 }
 
 bool QtPlatform::setCurrentDirectory(const QString &dir)

@@ -10,9 +10,7 @@ public:
     QtPlatform(QString argumentText = QString());
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
-    FoundProgram findConverter(const QString &name) override;
-    QString startConverter(const FoundProgram &program, const QString &commandLine,
-                           const QString &title) override;
+    LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override;
     int messageBox(const QString &prompt, int style, const QString &title) override;

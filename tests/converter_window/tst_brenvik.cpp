@@ -3,7 +3,7 @@
 
 #include "Brenvik.h"
 #include "FakePlatform.h"
-#include "Module1.h"
+#include "FilterFileName.h"
 #include "RowCheck.h"
 #include "StartUp.h"
 
@@ -70,8 +70,7 @@ struct Window
             else if (name == "@choose") platform.dialogResults.push_back(value);
             else if (name == "@error") platform.startError = value;
             else if (name == "@folders") platform.existingFolders = {value};
-            else if (step == "@wine") platform.converter.wineDrives = QList<WineDrive>{{u'Z', "/"}};
-            else if (name == "@unstartable") platform.converter.error = value;
+            else if (name == "@refused") platform.converterRefusal = {value, "Refused"};
             else if (step.startsWith(u'>')) get(step.mid(1))->setFocus(Qt::TabFocusReason);
             else if (step.contains(u'=')) static_cast<QLineEdit *>(get(name))->setText(value);
             else QTest::mouseClick(get(step), Qt::LeftButton);
@@ -217,12 +216,8 @@ private slots:
              "The converter was not started."},
             {nullptr, "Wav=a TimLeft=b TimRight=c Command3D2", "counts prompt", "1 0 0 0 0|No conversion mode is selected."},
             // Started in the working folder, the names completed (the right one though mono).
-            {"WAVTOTIM", "@error=gone MonoOpt Wav=IN TimLeft=L TimRight=R Command3D2", "start message prompt Wav TimRight",
-             R"(1 /opt/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Conversion Error|gone|IN.WAV|R.TIM)"},
-            {"TIMTOWAV", "@wine MonoOpt Wav=/data/out TimLeft=a:b Command3D2", "counts message prompt",
-             "1 0 0 0 0|48 File Specification Error|The file name a:b.TIM cannot be handed to the Windows converter ZARVO.EXE: it "
-             "holds a character that Windows does not allow in names (: * ? < > | or a control character). Please correct it."},
-            {"TIMTOWAV", "@unstartable=no MonoOpt Wav=a TimLeft=b Command3D2", "counts message prompt", "1 0 0 0 0|48 Conversion Error|no"},
+            {"WAVTOTIM", "@refused=gone MonoOpt Wav=IN TimLeft=L TimRight=R Command3D2", "start message prompt Wav TimRight",
+             R"(1 /opt/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Refused|gone|IN.WAV|R.TIM)"},
             {"", "@answer=7 Command3D3 @answer=6 Command3D3", "counts message prompt", "2 0 0 1 2|52 Warning!|Really do You want to exit ?"},
             {"", "SSCommand1 @error=gone SSCommand1", "counts start message prompt",
              "1 2 0 0 0|1 / Explorer /opt/brenvik/Manual/MBrenvik.mht|48 Help|gone"},

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The host for real: detached starts, the program without a display, the message box and the file dialog.
+// The host for real: the program without a display, the message box and the file dialog.
 
-#include "Heads.h"
-#include "ProcessStart.h"
 #include "QtPlatform.h"
 #include "RowCheck.h"
 
@@ -12,13 +10,10 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
 #include <functional>
 #include <memory>
-
-#include <unistd.h>
 
 namespace {
 
@@ -35,13 +30,6 @@ template<typename T> void whenShown(std::function<void(T *)> act)
     timer->start(10);
 }
 
-bool write(const QString &name, const QByteArray &head, bool executable = false)
-{
-    QFile f(name);
-    return QDir().mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly) && f.write(head) == head.size()
-        && (!executable || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-}
-
 } // namespace
 
 class TestHost : public QObject
@@ -49,66 +37,6 @@ class TestHost : public QObject
     Q_OBJECT
 
 private slots:
-    void starts()
-    {
-        QTemporaryDir tmp;
-        const QString root = tmp.path(), ran = tmp.filePath("ran");
-        QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "") && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
-                && write(tmp.filePath("work/broken"), QByteArray(64, '\x01'), true)  // neither a loadable program nor a script
-                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
-        QVERIFY(QDir::setCurrent(tmp.filePath("work")));
-        qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
-        qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ran));
-        const auto started = [&] {
-            QFile file(ran);
-            return QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split(u'\n', Qt::SkipEmptyParts);
-        };
-        // A script on PATH stands for a converter or one of the desktop's helpers. printf is a shell
-        // builtin: the script runs with a PATH that has no tools.
-        const auto helper = [&](const char *name) {
-            return write(tmp.filePath("helpers/") + name,
-                         "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
-        };
-
-        // line, helper script on PATH, part of the message ("" = none), what ran
-        const struct { QString line; const char *helper, *message; QStringList ran; } rows[] = {
-            {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim" 1 )", "zarvo", "",
-             {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim", "1"}},
-            {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", "", {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
-            {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", "", {"xdg-open", "Manual/MBrenvik.mht"}},
-            {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", R"("C:\Nowhere\Manual\MBrenvik.mht" cannot)", {}},
-            {R"(Explorer Manual/MBrenvik.mht)", nullptr, "\"xdg-open\" is not installed", {}},
-            {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", "", {"gnome-control-center", "region"}},
-            {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, "No region settings", {}},
-            {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, "\"NOSUCH.EXE\" cannot be found", {}},
-            {"   ", nullptr, "the command line names none", {}},
-            {"BROKEN.EXE a", nullptr, "\"BROKEN.EXE\" cannot be started", {}},
-            {"PLAIN.EXE a", nullptr, "neither executable nor a Windows program", {}},
-            {"WINCONV.EXE a", nullptr, "no \"wine\" on the PATH", {}},
-        };
-        for (const auto &r : rows) {
-            QFile::remove(ran);
-            QVERIFY(QDir(tmp.filePath("helpers")).removeRecursively() && (!r.helper || helper(r.helper)));
-            const QString message = startHostCommandLine(r.line, tmp.filePath("own"));
-            ROW_COMPARE(r.line + " gave: " + message, *r.message ? message.contains(r.message) : message.isEmpty(), true);
-            // A start shows within the timeout; a wrong one gets 100 ms to show.
-            (void)QTest::qWaitFor([&] { return started() == r.ran; }, r.ran.isEmpty() ? 0 : 10000);
-            QTest::qWait(100);
-            ROW_COMPARE(r.line, started(), r.ran);
-        }
-        // Started programs are reaped when they end, also when started from
-        // another thread than the event loop's: none of ours is left, running or dead.
-        QString fromThread = "not run";
-        QVERIFY(helper("zarvo"));
-        std::unique_ptr<QThread> thread(QThread::create([&] { fromThread = startHostCommandLine("ZARVO.EXE a", {}); }));
-        thread->start();
-        QVERIFY(thread->wait(10000) && fromThread.isEmpty());
-        QVERIFY2(QTest::qWaitFor([] {
-            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(::getpid()));
-            return children.open(QIODevice::ReadOnly) && children.readAll().trimmed().isEmpty();
-        }, 10000), "our children are left");
-    }
-
     // The program itself, where no display can be used: one plain line and a failure status, never
     // Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
     void startWithoutDisplay()

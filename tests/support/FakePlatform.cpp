@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "FakePlatform.h"
 
+#include "ConverterStart.h"
 #include "ProcessStart.h"
 
 #include <QCoreApplication>
@@ -13,16 +14,16 @@ QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
     return realStart ? startHostCommandLine(commandLine, exeFolder) : startError;
 }
 
-FoundProgram FakePlatform::findConverter(const QString &name)
+LaunchRefusal FakePlatform::startConverter(const ConverterCommand &command, const QString &title)
 {
-    return realStart ? findHostProgram(name, exeFolder) : converter;
-}
-
-QString FakePlatform::startConverter(const FoundProgram &program, const QString &commandLine,
-                                    const QString &title)
-{
-    starts.append({commandLine, NormalFocus, m_currentDirectory, title});
-    return realStart ? startHostCommand(hostCommandFor(program, commandLine)) : startError;
+    starts.append({command.line(), NormalFocus, m_currentDirectory, title});
+    if (!realStart)
+        return converterRefusal;
+    const ConverterStart start = prepareConverterStart(command, exeFolder);
+    if (!start.refusal.isNull())
+        return start.refusal;
+    const QString error = startHostCommand(start.command);
+    return error.isEmpty() ? LaunchRefusal() : LaunchRefusal{error, QStringLiteral("Conversion Error")};
 }
 
 // Starting for real, the process's own current directory is the one programs start in.

@@ -21,9 +21,7 @@ public:
     struct Dialog { CommonDialog settings; int action; };
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
-    FoundProgram findConverter(const QString &name) override;
-    QString startConverter(const FoundProgram &program, const QString &commandLine,
-                           const QString &title) override;
+    LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override { return m_currentDirectory; }
     int messageBox(const QString &prompt, int style, const QString &title) override;
@@ -45,9 +43,9 @@ public:
     bool ignoreCase = false;
     QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
     bool realStart = false;            ///< programs and converters really start (end-to-end tests)
-    QString startError;                ///< what a start gives when not real
+    QString startError;                ///< what a program's start gives when not real
+    LaunchRefusal converterRefusal;    ///< what a converter's start gives when not real
     bool deliverPendingEvents = false; ///< processPendingEvents() really delivers them
-    FoundProgram converter;            ///< what findConverter() gives when not real
 
     // Scripted answers, taken in order. An unscripted message box answers
     // its default (first) button; an unscripted file dialog is cancelled.

@@ -4,6 +4,8 @@
 
 #include "Brenvik.h"
 #include "CommandLineBuilder.h"
+#include "ConverterStart.h"
+#include "PercentCodec.h"
 #include "RealHost.h"
 #include "RowCheck.h"
 #include "TerminalStart.h"
@@ -98,20 +100,22 @@ void TestWineStart::everyLaunchCase()
         in.modeTimWav = i == 0, in.modeWavTim = i == 1, in.modeBkTim = i == 2, in.modeVelmTim = i == 3;
         in.modeVelmWav = i == 4;
         const QString row = i < 5 ? QStringLiteral("mode %1").arg(i) : typed[i - 5];
-        const FoundProgram found = platform.findConverter(
-            i < 5 ? buildLaunch(in).program : splitWindowsCommandLine(row).value(0));
-        QVERIFY2(found.error.isEmpty() && found.wineDrives, qPrintable(row + ": " + found.error));
-        in.wineDrives = found.wineDrives;
         const LaunchPlan plan = buildLaunch(in);
+        const ConverterCommand command = i < 5 ? plan.command
+            : ConverterCommand{splitWindowsCommandLine(row).value(0), {{row, false}}};
+        // The line that Wine's starter hands on: the names in Windows form.
+        const ConverterStart start = prepareConverterStart(command, platform.executableFolder());
+        QVERIFY2(start.refusal.isNull() && start.throughWine, qPrintable(row + ": " + start.refusal.message));
+        const QString line = QString::fromStdString(
+            percent_codec::decode(start.command.arguments.constLast().toStdString()).value_or(""));
         // What the converter reads must exist, what it writes needs its folder.
         for (const QString &file : {plan.wav, plan.timLeft, plan.timRight, in.filterFileName}) {
             const QString path = QDir::cleanPath(QDir(workDir).absoluteFilePath(file));
             QVERIFY2(QDir().mkpath(QFileInfo(path).absolutePath()) && QFile(path).open(QIODevice::WriteOnly),
                      qPrintable(path));
         }
-        const QString line = i < 5 ? plan.commandLine : row;
         qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(recordFile));
-        QCOMPARE(platform.startConverter(found, line, QString()), QString());
+        QCOMPARE(platform.startConverter(command, QString()).message, QString());
         // Wine starts the converter from the starter, not from us.
         QJsonObject record;
         (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, 180000);
@@ -133,9 +137,10 @@ void TestWineStart::statusThroughConsole()
     TestPlatform platform;
     const QString bin = platform.executableFolder(), shown = bin + QStringLiteral("/terminal.out");
     QVERIFY(platform.setCurrentDirectory(m_root));
-    const FoundProgram found = platform.findConverter("pashet.exe");
-    QCOMPARE(startInTerminalWindow(hostCommandFor(found, "pashet.exe \"gone._01\" \"out.wav\" 1"),
-                                   {bin + "/terminal", bin + "/brenvik-console", "pashet.exe", !found.runner.isEmpty()}),
+    const ConverterStart start = prepareConverterStart(
+        {"pashet.exe", {{"pashet.exe \"gone._01\" \"out.wav\" 1", false}}}, bin);
+    QCOMPARE(startInTerminalWindow(start.command,
+                                   {bin + "/terminal", bin + "/brenvik-console", "pashet.exe", start.throughWine}),
              QString());
     QVERIFY(QTest::qWaitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
     QVERIFY2(readAll(shown).contains("pashet.exe ended with status 2.\n"), qPrintable(readAll(shown)));

@@ -1,10 +1,15 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Platform.h"
-
 #include <QString>
 #include <QStringView>
+
+/// Decimal and grouping symbols of the user's regional settings.
+struct NumberSymbols
+{
+    QString decimal = QStringLiteral(".");
+    QString grouping = QStringLiteral(",");
+};
 
 /// Formats `value` with a display pattern such as "+##0.0;-##0.0".
 ///

@@ -12,15 +12,16 @@ bool wantsConverterWindow(const QString &platformName, bool outputIsTerminal,
                           const QString &switchedOff);
 
 /// The terminal emulator in whose new window every converter runs, where
-/// wantsConverterWindow() says so for this process: Debian's
+/// wantsConverterWindow() says so for this process, whose windows go to
+/// Qt's platform `platformName`: Debian's
 /// `x-terminal-emulator` on PATH. "" where a converter starts without a
 /// window of its own, its output going where Brenvik's goes.
-QString converterTerminal();
+QString converterTerminal(const QString &platformName);
 
 /// The emulator's whole argument list for a converter's window:
 /// `terminal -T title -e console bundle`, where the title has its control
 /// characters dropped (none may end the console's title sequence early) and
-/// the bundle is the one word holding `fields` (see ConsoleBundle.h), which
+/// the bundle is the one word holding `fields` (see PercentCodec.h), which
 /// every emulator hands on unchanged, however it treats "-e".
 QStringList terminalArguments(const QString &terminal, const QString &console,
                               const QString &title, const QStringList &fields);

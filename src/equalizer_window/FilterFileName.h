@@ -4,5 +4,7 @@
 #include <QString>
 
 /// Name of the octave filter file chosen in the equalizer window; "" when
-/// none. Written only by the equalizer window, read by the converter window.
+/// none. The one datum the two windows share: written only by the
+/// equalizer window, read by the converter window's octave-filter switch
+/// and its launch.
 extern QString filterFileName;

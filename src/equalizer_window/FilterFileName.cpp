@@ -1,4 +1,4 @@
 // SPDX-License-Identifier: MIT
-#include "Module1.h"
+#include "FilterFileName.h"
 
 QString filterFileName;

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "TerminalStart.h"
 
+#include "PercentCodec.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
@@ -28,21 +29,6 @@ namespace {
 // window to a server of theirs and end at once).
 constexpr int comeUpMs = 15000;
 constexpr int afterEndMs = 3000;
-
-// A field of brenvik-console's bundle: every byte outside a set that no
-// shell and no argument splitting touches is written "%XX".
-QString bundleField(const QString &text)
-{
-    static const QByteArray plain = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789/._-+:@";
-    QString out;
-    for (const char c : QFile::encodeName(text)) {
-        if (plain.contains(c))
-            out += QLatin1Char(c);
-        else
-            out += QStringLiteral("%%1").arg(static_cast<unsigned char>(c), 2, 16, QLatin1Char('0')).toUpper();
-    }
-    return out;
-}
 
 // A window title without control characters: none may end the console
 // program's title sequence early.
@@ -186,10 +172,10 @@ bool wantsConverterWindow(const QString &platformName, bool outputIsTerminal,
     return realDisplay && !outputIsTerminal && switchedOff.isEmpty();
 }
 
-QString converterTerminal()
+QString converterTerminal(const QString &platformName)
 {
 #ifdef Q_OS_UNIX
-    if (wantsConverterWindow(QGuiApplication::platformName(), ::isatty(STDOUT_FILENO),
+    if (wantsConverterWindow(platformName, ::isatty(STDOUT_FILENO),
                              qEnvironmentVariable("BRENVIK_NO_CONVERTER_WINDOW")))
         return QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
 #endif
@@ -199,11 +185,11 @@ QString converterTerminal()
 QStringList terminalArguments(const QString &terminal, const QString &console,
                               const QString &title, const QStringList &fields)
 {
-    QStringList bundle;
+    std::vector<std::string> bundle;
     for (const QString &field : fields)
-        bundle << bundleField(field);
+        bundle.push_back(QFile::encodeName(field).toStdString());
     return {terminal, QStringLiteral("-T"), shownTitle(title), QStringLiteral("-e"), console,
-            bundle.join(u',')};
+            QString::fromLatin1(percent_codec::encodeBundle(bundle))};
 }
 
 QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &window)
@@ -220,6 +206,7 @@ QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &
             ::unlink(QFile::encodeName(fifo).constData());
         return startHostCommand(command);
     }
+    // In the order of percent_codec::ConsoleField.
     const QStringList arguments = terminalArguments(
         window.terminal, window.console, window.title,
         QStringList{fifo, QDir::currentPath(), shownTitle(window.title),

@@ -1,20 +1,17 @@
 // SPDX-License-Identifier: MIT
-#include "ConsoleBundle.h"
+#include "ExecutableKind.h"
 #include "Heads.h"
 #include "NumberFormat.h"
+#include "PercentCodec.h"
 #include "RowCheck.h"
-#include "TerminalStart.h"
 #include "WinCommandLine.h"
-#include "WineNames.h"
+#include "WindowsNames.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <limits>
-
-#include <sys/time.h>
+#include <string>
+#include <vector>
 
 class TestTextRules : public QObject
 {
@@ -76,54 +73,6 @@ private slots:
         }
     }
 
-    void find()
-    {
-        // own: the starting program's folder; cwd: the current one; p1, p2: PATH.
-        QTemporaryDir root;
-        QVERIFY(QDir(root.path()).mkpath("own/dirprog") && QDir(root.path()).mkpath("cwd/sub")
-                && QDir(root.path()).mkpath("p1") && QDir(root.path()).mkpath("p2"));
-        const auto make = [&](const char *relative, bool executable, const QByteArray &head = "#!/bin/sh\n") {
-            QFile file(root.filePath(QString::fromLatin1(relative)));
-            return file.open(QIODevice::WriteOnly) && file.write(head) > 0
-                && file.setPermissions(QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
-        };
-        for (const char *name : {"own/zarvo", "cwd/zarvo", "p1/zarvo", "cwd/keldt", "p1/keldt", "p2/tombra", "p1/Pashet",
-                                 "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool", "p2/real"})
-            QVERIFY(make(name, true));
-        QVERIFY(make("p1/tombra", false) && make("cwd/sub/plain", false) && make("cwd/BARE.exe", false)
-                && make("p2/Keldt.exe", false, pe("\x64\x86")));
-        QVERIFY(QFile::link(root.filePath("p2/real"), root.filePath("own/linked")));
-        const QString path = root.filePath("p1") + QDir::listSeparator() + QDir::listSeparator() + root.filePath("p2");
-        // name, search the own folder, found ("" = none), seen but not runnable
-        const struct { const char *name; bool own; const char *expected, *notRunnable = ""; } rows[] = {
-            {"ZARVO.EXE", true, "own/zarvo"}, {"zarvo", false, "cwd/zarvo"},
-            {"KELDT.EXE", true, "p2/Keldt.exe"}, {"keldt", true, "p2/Keldt.exe"},  // ".exe" everywhere first; a PE needs no execute bit
-            {"TOMBRA.EXE", true, "p2/tombra", "p1/tombra"},  // not executable: skipped
-            {"BARE.EXE", true, "", "cwd/BARE.exe"},          // there, but neither executable nor a PE
-            {"pashet.exe", true, "p1/Pashet"}, {"dirprog", true, "p2/dirprog"},  // a folder of that name is skipped
-            {"zed", true, "p1/zed"},                         // the exact spelling wins
-            {"LINKED.EXE", true, "own/linked"}, {"NOSUCH.EXE", true, ""}, {"", true, ""},
-            {R"(sub\tool)", true, "cwd/sub/tool"},           // a name with a folder is taken as given
-            {"sub/plain", true, "", "cwd/sub/plain"},
-        };
-        const auto where = [&](const char *relative) {
-            return *relative ? QDir::cleanPath(root.filePath(QString::fromLatin1(relative))) : QString();
-        };
-        for (const auto &r : rows) {
-            const ProgramSearch search = searchProgram(QString::fromLatin1(r.name), r.own ? root.filePath("own") : QString(),
-                                                       root.filePath("cwd"), path);
-            ROW_COMPARE(r.name, QStringList({search.found, search.notRunnable}), QStringList({where(r.expected), where(r.notRunnable)}));
-        }
-
-        // Folders are listed once and again when they change: a converter put
-        // into a folder listed long ago is found at once.
-        const struct timeval longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
-        QVERIFY(::utimes(QFile::encodeName(root.filePath("p1")).constData(), longAgo) == 0);
-        QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), QString());
-        QVERIFY(make("p1/New.Exe", true));
-        QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), where("p1/New.Exe"));
-    }
-
     // Host names in Windows form for a program under Wine: the drive whose
     // folder is the longest whole-component start of the name.
     void windowsNames()
@@ -165,33 +114,28 @@ private slots:
         QCOMPARE(peHeaderOffset(far), qint64(0x12000080));
     }
 
-    void converterWindow()
+    // The one word form of the helper programs: only plain bytes stay, and
+    // every text comes back whole; a "%" without two hex digits is refused.
+    void percentCodec()
     {
-        // started from a terminal, the converter writes there; the test suite switches the window off
-        const struct { const char *platform; bool outputIsTerminal; const char *switchedOff; bool wanted; } when[] = {
-            {"xcb", false, "", true}, {"wayland-egl", false, "", true}, {"offscreen", false, "", false},
-            {"xcb", true, "", false}, {"xcb", false, "1", false},
-        };
-        for (const auto &r : when)
-            ROW_COMPARE(r.platform, wantsConverterWindow(QString::fromLatin1(r.platform), r.outputIsTerminal,
-                                                         QString::fromLatin1(r.switchedOff)), r.wanted);
-
-        // Whatever the emulator does with "-e", the console program gets every
-        // field back unchanged from one plain word.
-        const QStringList fields = {"/run/a.start", "", "-x, 100% \"q\" 'y' $HOME `id`;|&", "Säle\thall",
-                                    "", "tab\t\nline", "--", "-"};
-        const QStringList argv = terminalArguments("/usr/bin/x-terminal-emulator", "/opt/b/brenvik-console",
-                                                   "pashet.exe - h\x1b]0;x\aall\n", fields);
-        QCOMPARE(argv.mid(0, 5), QStringList({"/usr/bin/x-terminal-emulator", "-T", "pashet.exe - h]0;xall", "-e",
-                                               "/opt/b/brenvik-console"}));
-        QCOMPARE(argv.size(), 6);
-        for (const QChar c : argv[5])
-            QVERIFY2(c.isLetterOrNumber() || QStringLiteral("/._-+:@%,").contains(c), qPrintable(argv[5]));
-        QStringList back;
-        const auto decoded = console_bundle::decode(argv[5].toUtf8().constData());
-        for (const std::string &field : decoded.value_or(std::vector<std::string>{"not decoded"}))
-            back << QString::fromStdString(field);
-        QCOMPARE(back, fields);
+        const std::string fields[] = {"", "-x, 100% \"q\" 'y' $HOME `id`;|&", "S\xc3\xa4le\thall",
+                                      "tab\t\nline", "--", "A-Z/a.b_c+d:e@f"};
+        for (const std::string &field : fields) {
+            const std::string word = percent_codec::encode(field);
+            for (const char c : word)
+                ROW_COMPARE(field.c_str(), percent_codec::isPlain(c) || c == '%', true);
+            ROW_COMPARE(field.c_str(), percent_codec::decode(word).value_or("not decoded"), field);
+        }
+        QCOMPARE(percent_codec::encode("a b,c"), std::string("a%20b%2Cc"));
+        for (const char *bad : {"%", "%4", "%4g", "%4a"})
+            ROW_COMPARE(bad, percent_codec::decode(bad).has_value(), false);
+        using percent_codec::FirstArgument;
+        const std::vector<std::string> bundle(FirstArgument + 1, "a,b");
+        QCOMPARE(percent_codec::decodeBundle(percent_codec::encodeBundle(bundle)).value_or(
+                     std::vector<std::string>()),
+                 bundle);
+        const std::vector<std::string> short_(FirstArgument, "x");
+        QVERIFY(!percent_codec::decodeBundle(percent_codec::encodeBundle(short_)));
     }
 };
 

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "Platform.h"
-
 #include <QString>
 #include <QStringList>
 
@@ -34,23 +32,6 @@ QString startHostCommand(const HostCommand &command);
 QString startHostCommand(const HostCommand &command, QObject *context,
                          const std::function<void(int)> &ended);
 
-/// Looks for the program `name` of a Windows command line on a host other
-/// than Windows (see searchProgram(): `ownFolder`, the current directory,
-/// PATH) and says how it starts. A Windows program (a PE file) runs through
-/// `wine` on PATH (a 64-bit one through that Wine's own 64-bit loader, where
-/// one lies beside it) and Brenvik's starter in `ownFolder`, which gives it
-/// the command line exactly; the drives of the Wine prefix (WINEPREFIX, else
-/// ~/.wine) are read for the names on that line. Sets `error` when the
-/// program is missing or cannot be run, when Wine is missing or cannot run
-/// a program of that kind, and when its folder or the current directory
-/// cannot be written in Windows form.
-FoundProgram findHostProgram(const QString &name, const QString &ownFolder);
-
-/// The command that starts `commandLine` with `program`: the program and
-/// the line's arguments as the Windows rules split them, or, for a Windows
-/// program, the runner with the line itself, unchanged.
-HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLine);
-
 /// Starts a program from one command-line text on a host other than Windows,
 /// detached, in the current directory, without waiting, found as
 /// findHostProgram() finds it.
@@ -63,6 +44,10 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
 /// Returns "" when the program was started, otherwise a message for the user
 /// that names what could not be found or started.
 QString startHostCommandLine(const QString &commandLine, const QString &ownFolder);
+
+/// Waits, without blocking the caller, for the child `pid` to end, so that it
+/// leaves no zombie.
+void reapWhenEnded(qint64 pid);
 
 /// Windows: starts the text unchanged with CreateProcessW, the given window
 /// style, never waited for. Returns "" or a message for the user.

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+#include <QByteArrayView>
+
+/// What the first bytes of a file say it is, as far as starting it goes.
+enum class ExecutableKind {
+    Unknown,        ///< none of the below (a script, a text, too short)
+    Windows32,      ///< a PE program for x86 (machine 0x14c)
+    Windows64,      ///< a PE program for x86-64 (machine 0x8664)
+    WindowsOther,   ///< a PE program for another processor
+    Linux32,        ///< an ELF file of class 32 for x86
+    Linux64,        ///< an ELF file of class 64 for x86-64
+};
+
+/// Where a PE header would start: the 32-bit offset at 0x3C of a file that
+/// begins with "MZ" (`head` holds at least its first 64 bytes); -1 otherwise.
+qint64 peHeaderOffset(QByteArrayView head);
+
+/// Classifies a file from its first bytes `head` and, for a file that
+/// begins with "MZ", the bytes `peHeader` read at peHeaderOffset() (at least
+/// six: "PE\0\0" and the machine field, little-endian). An "MZ" file without
+/// a PE header (a DOS program) is Unknown.
+ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader = {});
+
+/// True for the kinds that only Wine runs here.
+inline bool isWindowsProgram(ExecutableKind kind)
+{
+    return kind == ExecutableKind::Windows32 || kind == ExecutableKind::Windows64
+        || kind == ExecutableKind::WindowsOther;
+}

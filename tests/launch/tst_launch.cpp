@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: MIT
+// Finding and starting programs for real: the search, detached starts, a
+// Windows converter's line for Wine, the converter's terminal window.
+
+#include "ConverterStart.h"
+#include "Heads.h"
+#include "PercentCodec.h"
+#include "ProcessStart.h"
+#include "ProgramSearch.h"
+#include "RowCheck.h"
+#include "TerminalStart.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <memory>
+
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace {
+
+bool write(const QString &name, const QByteArray &head, bool executable = false)
+{
+    QFile f(name);
+    return QDir().mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly)
+        && f.write(head) == head.size()
+        && (!executable || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+}
+
+} // namespace
+
+class TestLaunch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void find()
+    {
+        // own: the starting program's folder; cwd: the current one; p1, p2: PATH.
+        QTemporaryDir root;
+        QVERIFY(QDir(root.path()).mkpath("own/dirprog") && QDir(root.path()).mkpath("cwd/sub")
+                && QDir(root.path()).mkpath("p1") && QDir(root.path()).mkpath("p2"));
+        const auto make = [&](const char *relative, bool executable, const QByteArray &head = "#!/bin/sh\n") {
+            QFile file(root.filePath(QString::fromLatin1(relative)));
+            return file.open(QIODevice::WriteOnly) && file.write(head) > 0
+                && file.setPermissions(QFile::ReadOwner | (executable ? QFile::ExeOwner : QFile::Permissions()));
+        };
+        for (const char *name : {"own/zarvo", "cwd/zarvo", "p1/zarvo", "cwd/keldt", "p1/keldt", "p2/tombra", "p1/Pashet",
+                                 "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool", "p2/real"})
+            QVERIFY(make(name, true));
+        QVERIFY(make("p1/tombra", false) && make("cwd/sub/plain", false) && make("cwd/BARE.exe", false)
+                && make("p2/Keldt.exe", false, pe("\x64\x86")));
+        QVERIFY(QFile::link(root.filePath("p2/real"), root.filePath("own/linked")));
+        const QString path = root.filePath("p1") + QDir::listSeparator() + QDir::listSeparator() + root.filePath("p2");
+        // name, search the own folder, found ("" = none), seen but not runnable
+        const struct { const char *name; bool own; const char *expected, *notRunnable = ""; } rows[] = {
+            {"ZARVO.EXE", true, "own/zarvo"}, {"zarvo", false, "cwd/zarvo"},
+            {"KELDT.EXE", true, "p2/Keldt.exe"}, {"keldt", true, "p2/Keldt.exe"},  // ".exe" everywhere first; a PE needs no execute bit
+            {"TOMBRA.EXE", true, "p2/tombra", "p1/tombra"},  // not executable: skipped
+            {"BARE.EXE", true, "", "cwd/BARE.exe"},          // there, but neither executable nor a PE
+            {"pashet.exe", true, "p1/Pashet"}, {"dirprog", true, "p2/dirprog"},  // a folder of that name is skipped
+            {"zed", true, "p1/zed"},                         // the exact spelling wins
+            {"LINKED.EXE", true, "own/linked"}, {"NOSUCH.EXE", true, ""}, {"", true, ""},
+            {R"(sub\tool)", true, "cwd/sub/tool"},           // a name with a folder is taken as given
+            {"sub/plain", true, "", "cwd/sub/plain"},
+        };
+        const auto where = [&](const char *relative) {
+            return *relative ? QDir::cleanPath(root.filePath(QString::fromLatin1(relative))) : QString();
+        };
+        for (const auto &r : rows) {
+            const ProgramSearch search = searchProgram(QString::fromLatin1(r.name), r.own ? root.filePath("own") : QString(),
+                                                       root.filePath("cwd"), path);
+            ROW_COMPARE(r.name, QStringList({search.found, search.notRunnable}), QStringList({where(r.expected), where(r.notRunnable)}));
+        }
+
+        // Folders are listed once and again when they change: a converter put
+        // into a folder listed long ago is found at once.
+        const struct timeval longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+        QVERIFY(::utimes(QFile::encodeName(root.filePath("p1")).constData(), longAgo) == 0);
+        QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), QString());
+        QVERIFY(make("p1/New.Exe", true));
+        QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), where("p1/New.Exe"));
+    }
+
+    void starts()
+    {
+        QTemporaryDir tmp;
+        const QString root = tmp.path(), ran = tmp.filePath("ran");
+        QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "") && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
+                && write(tmp.filePath("work/broken"), QByteArray(64, '\x01'), true)  // neither a loadable program nor a script
+                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
+        QVERIFY(QDir::setCurrent(tmp.filePath("work")));
+        qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
+        qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ran));
+        const auto started = [&] {
+            QFile file(ran);
+            return QString::fromUtf8(file.open(QIODevice::ReadOnly) ? file.readAll() : "").split(u'\n', Qt::SkipEmptyParts);
+        };
+        // A script on PATH stands for a converter or one of the desktop's helpers. printf is a shell
+        // builtin: the script runs with a PATH that has no tools.
+        const auto helper = [&](const char *name) {
+            return write(tmp.filePath("helpers/") + name,
+                         "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
+        };
+
+        // line, helper script on PATH, part of the message ("" = none), what ran
+        const struct { QString line; const char *helper, *message; QStringList ran; } rows[] = {
+            {R"(ZARVO.EXE "Résultat 1.wav" "C:\DATA.1\OUT" "東京.tim" 1 )", "zarvo", "",
+             {"zarvo", "Résultat 1.wav", R"(C:\DATA.1\OUT)", "東京.tim", "1"}},
+            {"Explorer " + root + R"(/my \docs/Manual/MBrenvik.mht)", "xdg-open", "", {"xdg-open", root + R"(/my \docs/Manual/MBrenvik.mht)"}},
+            {R"(EXPLORER "Manual/MBrenvik.mht")", "xdg-open", "", {"xdg-open", "Manual/MBrenvik.mht"}},
+            {R"(Explorer C:\Nowhere\Manual\MBrenvik.mht)", "xdg-open", R"("C:\Nowhere\Manual\MBrenvik.mht" cannot)", {}},
+            {R"(Explorer Manual/MBrenvik.mht)", nullptr, "\"xdg-open\" is not installed", {}},
+            {"rundll32.exe shell32.dll,Control_RunDLL intl.cpl", "gnome-control-center", "", {"gnome-control-center", "region"}},
+            {"RUNDLL32.EXE shell32.dll,Control_RunDLL INTL.CPL", nullptr, "No region settings", {}},
+            {R"(NOSUCH.EXE "in.wav" "l.tim")", nullptr, "\"NOSUCH.EXE\" cannot be found", {}},
+            {"   ", nullptr, "the command line names none", {}},
+            {"BROKEN.EXE a", nullptr, "\"BROKEN.EXE\" cannot be started", {}},
+            {"PLAIN.EXE a", nullptr, "neither executable nor a Windows program", {}},
+            {"WINCONV.EXE a", nullptr, "no \"wine\" on the PATH", {}},
+        };
+        for (const auto &r : rows) {
+            QFile::remove(ran);
+            QVERIFY(QDir(tmp.filePath("helpers")).removeRecursively() && (!r.helper || helper(r.helper)));
+            const QString message = startHostCommandLine(r.line, tmp.filePath("own"));
+            ROW_COMPARE(r.line + " gave: " + message, *r.message ? message.contains(r.message) : message.isEmpty(), true);
+            // A start shows within the timeout; a wrong one gets 100 ms to show.
+            (void)QTest::qWaitFor([&] { return started() == r.ran; }, r.ran.isEmpty() ? 0 : 10000);
+            QTest::qWait(100);
+            ROW_COMPARE(r.line, started(), r.ran);
+        }
+        // Started programs are reaped when they end, also when started from
+        // another thread than the event loop's: none of ours is left, running or dead.
+        QString fromThread = "not run";
+        QVERIFY(helper("zarvo"));
+        std::unique_ptr<QThread> thread(QThread::create([&] { fromThread = startHostCommandLine("ZARVO.EXE a", {}); }));
+        thread->start();
+        QVERIFY(thread->wait(10000) && fromThread.isEmpty());
+        QVERIFY2(QTest::qWaitFor([] {
+            QFile children(QStringLiteral("/proc/%1/task/%1/children").arg(::getpid()));
+            return children.open(QIODevice::ReadOnly) && children.readAll().trimmed().isEmpty();
+        }, 10000), "our children are left");
+    }
+
+    // A Windows converter under Wine gets the names of its line in Windows
+    // form, over the drives of the prefix; a name no Windows program can be
+    // given is refused before anything starts.
+    void windowsConverterLine()
+    {
+        QTemporaryDir tmp;
+        const QString own = tmp.filePath("own"), data = tmp.filePath("data");
+        QVERIFY(write(own + "/WinConv.exe", pe("\x64\x86")) && write(own + "/brenvik-winstart64.exe", "x")
+                && write(tmp.filePath("bin/wine"), "#!/bin/sh\n", true) && QDir().mkpath(data)
+                && QDir().mkpath(tmp.filePath("prefix/dosdevices")));
+        QVERIFY(QFile::link("/", tmp.filePath("prefix/dosdevices/z:"))
+                && QFile::link(data, tmp.filePath("prefix/dosdevices/d:")));
+        qputenv("PATH", QFile::encodeName(tmp.filePath("bin")));
+        qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("prefix")));
+        QVERIFY(QDir::setCurrent(data));
+        // names on the line, the line Wine's starter hands on ("" = refused), part of the refusal
+        const struct { QStringList names; QString line; const char *refusal; } rows[] = {
+            {{data + "/hall._01", QString::fromUtf8("out/Säle é.TIM"), "/tmp/eq/F.DAT"},
+             QString::fromUtf8(R"(WINCONV.EXE "D:\hall._01" "out\Säle é.TIM" 1 "Z:\tmp\eq\F.DAT")"), ""},
+            {{"in.wav", "f?.dat"}, "", "The file name f?.dat cannot be handed to the Windows converter WINCONV.EXE"},
+            {{"a:b", "x"}, "", "(: * ? < > | or a control character)"},
+        };
+        for (const auto &r : rows) {
+            ConverterCommand command{"WINCONV.EXE", {{"WINCONV.EXE ", false}}};
+            for (const QString &name : r.names)
+                command.pieces << ConverterCommand::Piece{name, true}
+                               << ConverterCommand::Piece{name == r.names.value(1) ? " 1 " : " ", false};
+            command.pieces.removeLast();
+            const ConverterStart start = prepareConverterStart(command, own);
+            ROW_COMPARE(r.names.join(u'|'), start.refusal.message.contains(QString::fromUtf8(r.refusal)), true);
+            if (!*r.refusal) {
+                ROW_COMPARE(r.names.join(u'|'), start.throughWine, true);
+                const auto line = percent_codec::decode(start.command.arguments.constLast().toStdString());
+                ROW_COMPARE(r.names.join(u'|'), QString::fromStdString(line.value_or("")), r.line);
+            } else {
+                ROW_COMPARE(r.names.join(u'|'), start.refusal.title, QStringLiteral("File Specification Error"));
+            }
+        }
+    }
+
+    void converterWindow()
+    {
+        // started from a terminal, the converter writes there; the test suite switches the window off
+        const struct { const char *platform; bool outputIsTerminal; const char *switchedOff; bool wanted; } when[] = {
+            {"xcb", false, "", true}, {"wayland-egl", false, "", true}, {"offscreen", false, "", false},
+            {"xcb", true, "", false}, {"xcb", false, "1", false},
+        };
+        for (const auto &r : when)
+            ROW_COMPARE(r.platform, wantsConverterWindow(QString::fromLatin1(r.platform), r.outputIsTerminal,
+                                                         QString::fromLatin1(r.switchedOff)), r.wanted);
+
+        // Whatever the emulator does with "-e", the console program gets every
+        // field back unchanged from one plain word.
+        const QStringList fields = {"/run/a.start", "", "-x, 100% \"q\" 'y' $HOME `id`;|&", "Säle\thall",
+                                    "", "tab\t\nline", "--", "-"};
+        const QStringList argv = terminalArguments("/usr/bin/x-terminal-emulator", "/opt/b/brenvik-console",
+                                                   "pashet.exe - h\x1b]0;x\aall\n", fields);
+        QCOMPARE(argv.mid(0, 5), QStringList({"/usr/bin/x-terminal-emulator", "-T", "pashet.exe - h]0;xall", "-e",
+                                               "/opt/b/brenvik-console"}));
+        QCOMPARE(argv.size(), 6);
+        for (const QChar c : argv[5])
+            QVERIFY2(c.isLetterOrNumber() || QStringLiteral("/._-+:@%,").contains(c), qPrintable(argv[5]));
+        QStringList back;
+        const auto decoded = percent_codec::decodeBundle(argv[5].toStdString());
+        for (const std::string &field : decoded.value_or(std::vector<std::string>{"not decoded"}))
+            back << QString::fromStdString(field);
+        QCOMPARE(back, fields);
+    }
+};
+
+QTEST_MAIN(TestLaunch)
+#include "tst_launch.moc"
