@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The converter window's controls, built from its layout table; the
-// handlers are in Brenvik.cpp.
+// The converter window's controls: the layout table is the list of
+// control calls in createControls() below, in stacking order with their
+// twips geometry, fonts and colours; the handlers are in Brenvik.cpp.
 #include "Brenvik.h"
 
 #include "ClickLabel.h"
@@ -123,7 +124,7 @@ ClickLabel *label(QWidget *parent, const char *name, const QString &caption, QRe
     return text;
 }
 
-// Puts the children made first in front, as the design lists them.
+// Puts the children made first in front, as the layout table lists them.
 void stackAsListed(QWidget *container)
 {
     for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -225,7 +226,7 @@ void Brenvik::createControls()
     SSCommand1 = command(this, "SSCommand1", QStringLiteral("Help"),
                          twipsRect(3840, 5040, 1632, 492), 9.6, QColor(0, 192, 0));
 
-    // The design lists the front-most control of each container first.
+    // The layout table lists the front-most control of each container first.
     for (QWidget *container : {static_cast<QWidget *>(this), static_cast<QWidget *>(Frame3D1),
                                static_cast<QWidget *>(Frame3D2), static_cast<QWidget *>(Frame3D3),
                                static_cast<QWidget *>(Frame3D4), static_cast<QWidget *>(Frame3D5),

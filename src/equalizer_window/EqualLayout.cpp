@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
-// The equalizer window's controls, built from its layout table; the
-// handlers are in Equal.cpp.
+// The equalizer window's controls: the layout table is the band columns,
+// the line tables and the control calls below, with their twips geometry;
+// the handlers are in Equal.cpp.
 #include "Equal.h"
 
 #include "CommandButton.h"
@@ -69,7 +70,7 @@ constexpr LineDef TickLines[] = {
     {"Line17", 3780, 60, 3780, 1}, {"Line3", 3960, 60, 3840, 3},
 };
 
-// A line of the design, cut to `visible` of its container.
+// A line of the line tables, cut to `visible` of its container.
 QWidget *makeLine(QWidget *container, QPoint origin, const LineDef &def, QRect visible)
 {
     auto *line = new QWidget(container);
@@ -188,7 +189,7 @@ void Equal::createControls()
         auto *slider = new QScrollBar(Qt::Vertical, this);
         slider->setObjectName(QStringLiteral("VScroll1(%1)").arg(index));
         slider->setGeometry(twipsRect(column.sliderLeft, 720, 180, 3600));
-        // Qt puts a vertical bar's minimum at the top, the design puts
+        // Qt puts a vertical bar's minimum at the top, the band scale puts
         // +10000 there: the bar holds the negated position.
         slider->setRange(-BandModel::PositionMax, -BandModel::PositionMin);
         slider->setSingleStep(50);

@@ -23,7 +23,7 @@ public:
     void setValue(bool selected);
     bool value() const { return isChecked(); }
 
-    /// The designed place in the Tab order, and whether Tab stops here; an
+    /// The layout table's place in the Tab order, and whether Tab stops here; an
     /// option that is no Tab stop still takes the focus by click or arrow key.
     void setTabIndex(int index, bool tabStop);
 

@@ -66,7 +66,7 @@ void PlotArea::paintEvent(QPaintEvent *event)
         return;
     QPainter painter(this);
     painter.setClipRect(contentsRect());
-    // A crisp line of whole pixels, as the drawing surface of the design has.
+    // A crisp line of whole pixels, like the grid lines beneath it.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.translate(plotOrigin());
     for (const Segment &segment : m_segments) {
