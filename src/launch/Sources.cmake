@@ -2,12 +2,10 @@
 # The launch room's sources, listed once. The Windows start builds without
 # Qt, for the Windows starter too.
 set(BRENVIK_LAUNCH_DIR ${CMAKE_CURRENT_LIST_DIR})
-set(BRENVIK_LAUNCH_WINDOWS_SOURCES
-    ${BRENVIK_LAUNCH_DIR}/WindowsStart.h ${BRENVIK_LAUNCH_DIR}/WindowsStart.cpp)
+set(BRENVIK_LAUNCH_WINDOWS_SOURCES WindowsStart.h WindowsStart.cpp)
 set(BRENVIK_LAUNCH_SOURCES
-    ${BRENVIK_LAUNCH_DIR}/ProgramSearch.h ${BRENVIK_LAUNCH_DIR}/ProgramSearch.cpp
-    ${BRENVIK_LAUNCH_DIR}/ProcessStart.h ${BRENVIK_LAUNCH_DIR}/ProcessStart.cpp
-    ${BRENVIK_LAUNCH_DIR}/WineStart.h ${BRENVIK_LAUNCH_DIR}/WineStart.cpp
-    ${BRENVIK_LAUNCH_DIR}/ConverterStart.h ${BRENVIK_LAUNCH_DIR}/ConverterStart.cpp
-    ${BRENVIK_LAUNCH_DIR}/TerminalStart.h ${BRENVIK_LAUNCH_DIR}/TerminalStart.cpp
-    ${BRENVIK_LAUNCH_WINDOWS_SOURCES})
+    ProgramSearch.h ProgramSearch.cpp ProcessStart.h ProcessStart.cpp WineStart.h WineStart.cpp
+    ConverterStart.h ConverterStart.cpp TerminalStart.h TerminalStart.cpp)
+list(TRANSFORM BRENVIK_LAUNCH_WINDOWS_SOURCES PREPEND ${BRENVIK_LAUNCH_DIR}/)
+list(TRANSFORM BRENVIK_LAUNCH_SOURCES PREPEND ${BRENVIK_LAUNCH_DIR}/)
+list(APPEND BRENVIK_LAUNCH_SOURCES ${BRENVIK_LAUNCH_WINDOWS_SOURCES})

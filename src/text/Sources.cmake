@@ -4,10 +4,7 @@
 # programs too.
 set(BRENVIK_TEXT_DIR ${CMAKE_CURRENT_LIST_DIR})
 set(BRENVIK_TEXT_SOURCES
-    ${BRENVIK_TEXT_DIR}/NumberFormat.h ${BRENVIK_TEXT_DIR}/NumberFormat.cpp
-    ${BRENVIK_TEXT_DIR}/WinCommandLine.h ${BRENVIK_TEXT_DIR}/WinCommandLine.cpp
-    ${BRENVIK_TEXT_DIR}/WindowsNames.h ${BRENVIK_TEXT_DIR}/WindowsNames.cpp
-    ${BRENVIK_TEXT_DIR}/ExecutableKind.h ${BRENVIK_TEXT_DIR}/ExecutableKind.cpp
-    ${BRENVIK_TEXT_DIR}/RegularFile.h ${BRENVIK_TEXT_DIR}/RegularFile.cpp
-    ${BRENVIK_TEXT_DIR}/ConverterCommand.h
-    ${BRENVIK_TEXT_DIR}/PercentCodec.h)
+    NumberFormat.h NumberFormat.cpp WinCommandLine.h WinCommandLine.cpp
+    WindowsNames.h WindowsNames.cpp ExecutableKind.h ExecutableKind.cpp
+    RegularFile.h RegularFile.cpp ConverterCommand.h PercentCodec.h)
+list(TRANSFORM BRENVIK_TEXT_SOURCES PREPEND ${BRENVIK_TEXT_DIR}/)
