@@ -389,7 +389,6 @@ QString Brenvik::browse(const QString &filter, const QString &preset, int action
 {
     CMDialog1.Filter = filter;
     CMDialog1.FilterIndex = 1;
-    CMDialog1.CancelError = true;
     CMDialog1.FileName = preset;
     if (!m_platform.showFileDialog(CMDialog1, action, this))
         return QString();

@@ -352,10 +352,8 @@ bool Equal::ReadFilterFile()
 
 void Equal::setUpDialog()
 {
-    CMDialog1.Flags = 0;
     CMDialog1.Filter = QStringLiteral("Filter File (*.DAT)|*.DAT");
     CMDialog1.FilterIndex = 1;
-    CMDialog1.CancelError = true;
     CMDialog1.FileName = filterFileName.isEmpty() ? QStringLiteral("*.DAT") : filterFileName;
 }
 

@@ -11,7 +11,9 @@ class QDialog;
 class QWidget;
 
 /// The common file dialog of a window: the settings made before it is shown
-/// and, after a confirmed choice, the chosen name in `FileName`.
+/// and, after a confirmed choice, the chosen name in `FileName`. The dialog
+/// asks nothing before overwriting, insists on no existing file, and reports
+/// a cancel as no choice.
 struct CommonDialog
 {
     enum Action { OpenDialog = 1, SaveDialog = 2 };
@@ -20,8 +22,6 @@ struct CommonDialog
     int FilterIndex = 1;  ///< the pair selected when the dialog opens, from 1
     QString FileName;     ///< preset before showing; the choice afterwards
     QString InitDir;      ///< folder the dialog opens in; "" = the last one used
-    int Flags = 0;        ///< 0: no overwrite question, no existence check
-    bool CancelError = false;
 };
 
 /// Message-box styles and answers, numbered as the Windows message box numbers them.
