@@ -31,6 +31,20 @@ if(BRENVIK_WINDOWS_PARTS)
             INSTALL_COMMAND "")
         install(PROGRAMS ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/brenvik-winstart${bits}.exe
                 DESTINATION ${BRENVIK_INSTALL_DIR})
+        # Stripped where the Linux programs are (a stripping install, the
+        # package), by the cross binutils that read Windows programs.
+        find_program(BRENVIK_MINGW_STRIP_${arch} NAMES ${arch}-w64-mingw32-strip REQUIRED)
+        if(IS_ABSOLUTE "${BRENVIK_INSTALL_DIR}")
+            set(starter "${BRENVIK_INSTALL_DIR}/brenvik-winstart${bits}.exe")
+        else()
+            set(starter "\${CMAKE_INSTALL_PREFIX}/${BRENVIK_INSTALL_DIR}/brenvik-winstart${bits}.exe")
+        endif()
+        install(CODE "
+            if(CMAKE_INSTALL_DO_STRIP)
+                execute_process(COMMAND \"${BRENVIK_MINGW_STRIP_${arch}}\" --strip-all
+                    \"\$ENV{DESTDIR}${starter}\" COMMAND_ERROR_IS_FATAL ANY)
+            endif()
+        ")
         list(APPEND BRENVIK_WINDOWS_ARCHS ${arch})
     endforeach()
 endif()

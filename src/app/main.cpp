@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -38,10 +39,11 @@ bool displayNamed()
 }
 
 // Qt's messages while the application object is made. When no platform
-// plugin can start (a display that does not answer, a wrong -display), Qt
-// ends with a fatal message and an abort: the program ends with the plain
-// message instead, and what Qt said before it is dropped. Otherwise the
-// messages held back go on to the handler that was there before.
+// plugin can start (a display that does not answer, a wrong -display, a
+// plugin that is not installed), Qt ends with a fatal message and an abort:
+// the program ends with its plain sentence followed by what Qt said, without
+// the abort. Otherwise the messages held back go on to the handler that was
+// there before.
 struct HeldMessage
 {
     QtMsgType type;
@@ -55,6 +57,16 @@ void holdMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
 {
     if (type == QtFatalMsg) {
         reportNoDisplay();
+        for (const HeldMessage &m : std::as_const(heldMessages)) {
+            const QMessageLogContext held(m.file.constData(), m.line, m.function.constData(),
+                                          m.category.constData());
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(m.type, held, m.text)));
+        }
+        QString fatal = qFormatLogMessage(type, context, text);
+        while (fatal.endsWith(u'\n'))
+            fatal.chop(1);
+        std::fprintf(stderr, "%s\n", qPrintable(fatal));
+        std::fflush(stderr);
         std::_Exit(ExitStatus::NoDisplay);
     }
     heldMessages.append({type, context.file, context.function, context.category, context.line, text});
@@ -62,6 +74,11 @@ void holdMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
 
 std::unique_ptr<QApplication> createApplication(int &argc, char **argv)
 {
+    // The desktop entry's name, which a Wayland compositor takes as the
+    // window's app id; and the X11 window class the entry's StartupWMClass
+    // names, whatever name the program was started by.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.brenvik.Brenvik"));
+    QCoreApplication::setApplicationName(QStringLiteral("brenvik"));
     const QtMessageHandler previous = qInstallMessageHandler(holdMessage);
     auto app = std::make_unique<QApplication>(argc, argv);
     qInstallMessageHandler(previous);
@@ -77,12 +94,41 @@ std::unique_ptr<QApplication> createApplication(int &argc, char **argv)
     return app;
 }
 
+// "--version" and "--help", exactly so and alone, are answered on standard
+// output without a display, as command-line programs answer them; any other
+// text, "--HELP" among them, goes to the keyword rule.
+bool answeredOnStandardOutput(int argc, char **argv)
+{
+    std::string text;
+    for (int i = 1; i < argc; ++i)
+        text += (i > 1 ? " " : "") + std::string(argv[i]);
+    if (text == "--version") {
+        std::printf("brenvik %s\n", BRENVIK_VERSION);
+    } else if (text == "--help") {
+        std::fputs("Usage: brenvik [KEYWORD]\n"
+                   "Opens the converter window. The keyword, the whole argument text in any\n"
+                   "letter case, selects the conversion mode at start:\n"
+                   "  TIMTOWAV   .TIM to .WAV\n"
+                   "  WAVTOTIM   .WAV to .TIM\n"
+                   "  BKTOTIM    B&K 2133 to .TIM\n"
+                   "  VELMTOTIM  simulation results to .TIM\n"
+                   "  VELMTOWAV  simulation results to .WAV (also without a keyword)\n"
+                   "brenvik --version prints the version. See \"man brenvik\" for more.\n",
+                   stdout);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QElapsedTimer sinceStart;
     sinceStart.start();
+    if (answeredOnStandardOutput(argc, argv))
+        return ExitStatus::Ok;
     if (!displayNamed()) {
         reportNoDisplay();
         return ExitStatus::NoDisplay;

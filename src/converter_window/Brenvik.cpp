@@ -84,11 +84,17 @@ bool Brenvik::Form_Load()
     // The converters need "." as decimal symbol; nothing works without it.
     const QString probe = formatNumber(2.2, u"000.0", m_platform.numberSymbols());
     if (probe.size() < 4 || probe[3] != u'.') {
-        m_platform.messageBox(
-            QStringLiteral("Your Regional Settings are not properly set !!! Velmora requires "
-                           "US English or UK English locale settings, please change them in "
-                           "Your Windows Control Panel."),
-            MsgBox::Critical, QStringLiteral("Unrecoverable Error"));
+        QString message = QStringLiteral("Your Regional Settings are not properly set !!! Velmora "
+                                         "requires US English or UK English locale settings, "
+                                         "please change them in Your Windows Control Panel.");
+#ifndef Q_OS_WIN
+        // There is no Control Panel here; the desktop entry's launcher or
+        // this variable gives the numbers "." without changing the language.
+        message += QStringLiteral(" On this system start Brenvik from its desktop menu entry, or "
+                                  "from a terminal with the command "
+                                  "\"LC_NUMERIC=C.UTF-8 brenvik\".");
+#endif
+        m_platform.messageBox(message, MsgBox::Critical, QStringLiteral("Unrecoverable Error"));
         m_platform.endProgram();
         return false;
     }

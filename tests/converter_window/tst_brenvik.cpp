@@ -134,6 +134,14 @@ private slots:
         // Built from the layout table (edges rounded from twips). Only the decimal symbol counts
         // at start-up; a failed one shows nothing and ends the program.
         QCOMPARE(Window(nullptr).probe("Frame3D6@ modes"), "16,128,245,37|00000");
+        // Where there is no Control Panel, the fatal message also says how to start Brenvik.
+        QString fatal = QStringLiteral("Your Regional Settings are not properly set !!! Velmora requires US "
+                                       "English or UK English locale settings, please change them in Your "
+                                       "Windows Control Panel.");
+#ifndef Q_OS_WIN
+        fatal += QStringLiteral(" On this system start Brenvik from its desktop menu entry, or from a terminal "
+                                "with the command \"LC_NUMERIC=C.UTF-8 brenvik\".");
+#endif
         for (const char *decimal : {".", ","}) {
             Window t(nullptr);
             t.act(QStringLiteral("@symbols=") + decimal + "'");
@@ -141,6 +149,7 @@ private slots:
             QCOMPARE(startConverterWindow(*t.w), ok ? ExitStatus::Ok : ExitStatus::StartFailed);
             QCOMPARE(t.probe("counts message modes") + QString::number(t.w->isVisible()),
                      ok ? "0 0 0 0 0|0 |000011" : "1 0 0 1 0|16 Unrecoverable Error|000000");
+            QCOMPARE(t.probe("prompt"), ok ? QString() : fatal);
         }
     }
 

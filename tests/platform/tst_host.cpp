@@ -30,6 +30,17 @@ template<typename T> void whenShown(std::function<void(T *)> act)
     timer->start(10);
 }
 
+// The environment without any display; `variable` set to `value` where one is given.
+QProcessEnvironment withoutDisplay(const QString &variable = {}, const QString &value = {})
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
+        environment.remove(QLatin1String(name));
+    if (!variable.isEmpty())
+        environment.insert(variable, value);
+    return environment;
+}
+
 } // namespace
 
 class TestHost : public QObject
@@ -37,28 +48,88 @@ class TestHost : public QObject
     Q_OBJECT
 
 private slots:
-    // The program itself, where no display can be used: one plain line and a failure status, never
-    // Qt's abort. A "DISPLAY" of letters names no server that could ever answer.
+    // The program itself, where no display can be used: Brenvik's plain line, then what Qt said
+    // (never Qt's abort), and a failure status. A "DISPLAY" of letters names no server that could
+    // ever answer, and no platform plugin has that name.
+    void startWithoutDisplay_data()
+    {
+        QTest::addColumn<QString>("variable");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("qtReason");
+        QTest::newRow("none named") << "" << "" << QStringList() << "";
+        QTest::newRow("display that never answers")
+            << "DISPLAY" << ":brenvik-none" << QStringList({"-display", ":77x"})
+            << "qt.qpa.xcb: could not connect to display :77x\n";
+        QTest::newRow("wayland display that never answers")
+            << "WAYLAND_DISPLAY" << "brenvik-none" << QStringList() << "qt.qpa.";
+        QTest::newRow("platform plugin not installed")
+            << "QT_QPA_PLATFORM" << "brenvik-none" << QStringList()
+            << "qt.qpa.plugin: Could not find the Qt platform plugin \"brenvik-none\" in \"\"\n";
+    }
     void startWithoutDisplay()
     {
-        const struct { const char *name, *value; QStringList arguments; } rows[] = {
-            {"", "", {}}, {"DISPLAY", ":brenvik-none", {"-display", ":77x"}}, {"WAYLAND_DISPLAY", "brenvik-none", {}},
-        };
-        for (const auto &r : rows) {
-            QProcess program;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
-                environment.remove(QLatin1String(name));
-            if (*r.name)
-                environment.insert(QLatin1String(r.name), QLatin1String(r.value));
-            program.setProcessEnvironment(environment);
-            program.start(QCoreApplication::applicationDirPath() + "/brenvik", r.arguments);
-            ROW_COMPARE(r.name, program.waitForFinished(30000) && program.exitStatus() == QProcess::NormalExit
-                                    && program.exitCode() == 2, true);
-            ROW_COMPARE(r.name, QString::fromUtf8(program.readAllStandardError()),
-                        QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none "
-                                       "that answers); start it from a desktop session.\n"));
+        QFETCH(QString, variable);
+        QFETCH(QString, value);
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, qtReason);
+        QProcess program;
+        program.setProcessEnvironment(withoutDisplay(variable, value));
+        program.start(QCoreApplication::applicationDirPath() + "/brenvik", arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 2);
+        const QString said = QString::fromUtf8(program.readAllStandardError());
+        const QString sentence = QStringLiteral(
+            "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that "
+            "answers); start it from a desktop session.\n");
+        if (qtReason.isEmpty()) {
+            QCOMPARE(said, sentence);
+            return;
         }
+        // Qt's reason after Brenvik's sentence, its fatal line last.
+        const QString fatal = QStringLiteral("This application failed to start because no Qt platform "
+                                             "plugin could be initialized.");
+        QVERIFY2(said.startsWith(sentence + "qt.qpa."), qPrintable(said));
+        QVERIFY2(said.indexOf(qtReason, sentence.size()) > 0, qPrintable(said));
+        QVERIFY2(said.indexOf(fatal) > said.indexOf(qtReason, sentence.size()), qPrintable(said));
+        QVERIFY2(said.endsWith(".\n") && !said.endsWith("\n\n"), qPrintable(said));
+    }
+
+    // Exactly "--version" or "--help" is answered on standard output, with no display at all;
+    // any other text is a keyword or none, and so needs a display.
+    void answersWithoutDisplay_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("answer");
+        QTest::newRow("version") << QStringList({"--version"}) << 0 << "brenvik " BRENVIK_VERSION "\n";
+        QTest::newRow("help") << QStringList({"--help"}) << 0 << "usage";
+        QTest::newRow("help in capitals is no option") << QStringList({"--HELP"}) << 2 << "";
+        QTest::newRow("version with more words") << QStringList({"--version", "x"}) << 2 << "";
+        QTest::newRow("version after a keyword") << QStringList({"TIMTOWAV", "--version"}) << 2 << "";
+    }
+    void answersWithoutDisplay()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, answer);
+        QProcess program;
+        program.setProcessEnvironment(withoutDisplay());
+        program.start(QCoreApplication::applicationDirPath() + "/brenvik", arguments);
+        QVERIFY(program.waitForFinished(30000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), status);
+        const QString out = QString::fromUtf8(program.readAllStandardOutput());
+        QCOMPARE(program.readAllStandardError().isEmpty(), status == 0);
+        if (answer != "usage") {
+            QCOMPARE(out, answer);
+            return;
+        }
+        // The usage names the five keywords and where to read more.
+        QVERIFY2(out.startsWith("Usage: brenvik [KEYWORD]\n") && out.endsWith(".\n"), qPrintable(out));
+        for (const char *word : {"TIMTOWAV", "WAVTOTIM", "BKTOTIM", "VELMTOTIM", "VELMTOWAV", "man brenvik"})
+            QVERIFY2(out.contains(QLatin1String(word)), word);
     }
 
     // As on Windows: the first button is the default, Escape answers No (or OK).
