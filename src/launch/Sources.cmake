@@ -8,6 +8,7 @@ set(BRENVIK_LAUNCH_SOURCES
     ${BRENVIK_LAUNCH_DIR}/ProgramSearch.h ${BRENVIK_LAUNCH_DIR}/ProgramSearch.cpp
     ${BRENVIK_LAUNCH_DIR}/ProcessStart.h ${BRENVIK_LAUNCH_DIR}/ProcessStart.cpp
     ${BRENVIK_LAUNCH_DIR}/WineStart.h ${BRENVIK_LAUNCH_DIR}/WineStart.cpp
+    ${BRENVIK_LAUNCH_DIR}/WineNames.h ${BRENVIK_LAUNCH_DIR}/WineNames.cpp
     ${BRENVIK_LAUNCH_DIR}/ConverterStart.h ${BRENVIK_LAUNCH_DIR}/ConverterStart.cpp
     ${BRENVIK_LAUNCH_DIR}/TerminalStart.h ${BRENVIK_LAUNCH_DIR}/TerminalStart.cpp
     ${BRENVIK_LAUNCH_WINDOWS_SOURCES})

@@ -29,3 +29,17 @@ inline bool isWindowsProgram(ExecutableKind kind)
     return kind == ExecutableKind::Windows32 || kind == ExecutableKind::Windows64
         || kind == ExecutableKind::WindowsOther;
 }
+
+/// What a Windows program's file says of how it runs, as far as starting it
+/// through Wine goes.
+struct WindowsProgramFacts
+{
+    bool gui = false;           ///< built for the GUI subsystem: it opens no console
+    bool utf8CodePage = false;  ///< its manifest makes UTF-8 its ANSI code page
+};
+
+/// Reads the facts from the whole file `file` of a PE program: the subsystem
+/// of its optional header, and its manifest (resource type 24, id 1), which
+/// declares UTF-8 with an activeCodePage element holding "UTF-8". Whatever
+/// cannot be read stays false.
+WindowsProgramFacts readWindowsProgramFacts(QByteArrayView file);

@@ -69,10 +69,20 @@ const char *const programMessages[] = {
     "The program %1 (%2) is a Windows program for another kind of processor than this computer's, which Wine cannot run here.",
     "The program %1 (%2) is a Windows program, but %3, which starts Windows programs for Brenvik, is missing. Install Brenvik again (building it needs the mingw-w64 cross compilers).",
     "The folder %1 cannot be handed to Wine for the Windows program %2: %3.",
-    "The file name %1 cannot be handed to the Windows converter %2: %3. Please correct it.",
+    "The file name %1 cannot be handed to the Windows converter %2: %3.",
     "it holds a backslash (\\), which Windows reads as a folder separator",
     "it holds a character that Windows does not allow in names (: * ? < > | or a control character)",
     "no drive of the Wine prefix leads to it",
+    "its part \"%1\" is a device name for Windows (CON, PRN, AUX, NUL, COM1 to COM9, LPT1 to LPT9, whatever follows a dot), so a Windows program would use that device instead of a file",
+    "its part \"%1\" ends in a blank or a dot, which Windows drops, so a Windows program would use another file or folder",
+    "the folder that its \"..\" leads from does not exist, so Linux could not open it either. Please correct it",
+    "the converter receives its arguments in code page %1 (%2), which does not hold %3, so it would see other letters and might open another file. Rename the file, or start Brenvik in a locale whose code page holds them",
+    "its Windows form %1 is %2 characters long, more than the %3 that a Windows converter can open. Please use a shorter name or folder",
+    "its Windows form is %1 characters long, more than the %2 that Wine takes for a current folder",
+    "Wine cannot start the Windows program %1 (%2): %3.", "WINEPREFIX is set but empty, which Wine does not accept",
+    "WINEPREFIX is the relative path %1, which Wine does not accept; it must be an absolute path",
+    "WINEARCH is %1, but the Wine prefix %2 is %3-bit",
+    "it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a 64-bit prefix for it (WINEPREFIX)",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."
 };
 
