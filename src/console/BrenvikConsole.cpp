@@ -116,7 +116,7 @@ std::string wineEnding(const std::string &name, int status, const std::string &f
     if (report && report->started)
         return windows_status::ending(name, report->status);
     if (report)
-        return name + " could not be started: " + report->failure + "\n";
+        return report->failure + "\n";  // the starter's own words, naming the converter
     if (WIFEXITED(status))
         return "Wine could not start " + name + " (Wine ended with status "
              + std::to_string(WEXITSTATUS(status)) + "; its messages, if any, stand above).\n";

@@ -81,6 +81,13 @@ FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
     const ExecutableKind kind = readExecutableKind(search.found);
     if (isWindowsProgram(kind))
         return throughWine(name, search.found, kind, ownFolder);
+    const QString unrunnable = readUnrunnableKind(search.found);
+    if (!unrunnable.isEmpty()) {
+        FoundProgram found;
+        found.error = QStringLiteral("The program %1 was found as %2, but it cannot be run: it is %3.")
+                          .arg(quoted(name), quoted(search.found), unrunnable);
+        return found;
+    }
     return {search.found, std::nullopt, {}, {}};
 }
 

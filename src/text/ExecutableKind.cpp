@@ -92,6 +92,22 @@ ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader)
     }
 }
 
+QString unrunnableKindText(QByteArrayView head, QByteArrayView peHeader)
+{
+    if (classifyExecutable(head, peHeader) != ExecutableKind::Unknown)
+        return {};
+    if (head.size() >= 20 && head.startsWith("\x7f" "ELF"))
+        return QStringLiteral("a Linux program for another kind of processor than this computer's");
+    if (peHeaderOffset(head) < 0)
+        return {};
+    if (peHeader.size() < 6)
+        return QStringLiteral("a Windows program whose file is cut short or damaged");
+    if (!peHeader.startsWith(QByteArrayView("PE\0\0", 4)))
+        return QStringLiteral("a DOS or 16-bit Windows program, which neither Linux nor Wine runs"
+                              " here");
+    return {};
+}
+
 WindowsProgramFacts readWindowsProgramFacts(QByteArrayView file)
 {
     WindowsProgramFacts facts;

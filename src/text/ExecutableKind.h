@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 /// What the first bytes of a file say it is, as far as starting it goes.
 enum class ExecutableKind {
@@ -22,6 +23,12 @@ qint64 peHeaderOffset(QByteArrayView head);
 /// six: "PE\0\0" and the machine field, little-endian). An "MZ" file without
 /// a PE header (a DOS program) is Unknown.
 ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader = {});
+
+/// For a file of kind Unknown that looks like a program but that neither
+/// Linux nor Wine can run here, what it is, to end "it is ..." ("a DOS or
+/// 16-bit Windows program, ..."); "" for any other file (a script, a program
+/// of a known kind). `head` and `peHeader` as for classifyExecutable().
+QString unrunnableKindText(QByteArrayView head, QByteArrayView peHeader);
 
 /// True for the kinds that only Wine runs here.
 inline bool isWindowsProgram(ExecutableKind kind)

@@ -94,7 +94,8 @@ private slots:
         const QString root = tmp.path(), ran = tmp.filePath("ran");
         QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "") && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
                 && write(tmp.filePath("work/broken"), QByteArray(64, '\x01'), true)  // neither a loadable program nor a script
-                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
+                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86"))
+                && write(tmp.filePath("work/dosprog.exe"), QByteArray(pe("\x4c\x01")).replace(0x80, 2, "NE"), true));
         QVERIFY(QDir::setCurrent(tmp.filePath("work")));
         qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
         qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ran));
@@ -124,6 +125,7 @@ private slots:
             {"BROKEN.EXE a", nullptr, "\"BROKEN.EXE\" cannot be started", {}},
             {"PLAIN.EXE a", nullptr, "neither executable nor a Windows program", {}},
             {"WINCONV.EXE a", nullptr, "no \"wine\" on the PATH", {}},
+            {"DOSPROG.EXE a", nullptr, "/work/dosprog.exe\", but it cannot be run: it is a DOS or 16-bit Windows program", {}},
         };
         for (const auto &r : rows) {
             QFile::remove(ran);

@@ -113,14 +113,22 @@ private slots:
                 .replace(18, 1, QByteArray(1, machine));
         };
         using K = ExecutableKind;
-        const struct { const char *row; QByteArray head; K kind; } rows[] = {
+        // row, first bytes, kind, what a file that cannot run here is said to be
+        const struct { const char *row; QByteArray head; K kind; const char *unrunnable = ""; } rows[] = {
             {"PE x86", pe("\x4c\x01"), K::Windows32}, {"PE x86-64", pe("\x64\x86"), K::Windows64}, {"PE ARM64", pe("\x64\xaa"), K::WindowsOther},
-            {"DOS program", dos, K::Unknown}, {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown},
-            {"ELF x86", elf(1, 3), K::Linux32}, {"ELF x86-64", elf(2, 62), K::Linux64}, {"ELF x86 class 64", elf(2, 3), K::Unknown},
+            {"DOS program", dos, K::Unknown, "a DOS or 16-bit Windows program"},
+            {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown, "a Windows program whose file is cut short"},
+            {"ELF x86", elf(1, 3), K::Linux32}, {"ELF x86-64", elf(2, 62), K::Linux64},
+            {"ELF x86 class 64", elf(2, 3), K::Unknown, "a Linux program for another kind of processor"},
+            {"script", QByteArray("#!/bin/sh\n").leftJustified(64, ' '), K::Unknown},
         };
         for (const auto &r : rows) {
             const qint64 offset = peHeaderOffset(r.head);
-            ROW_COMPARE(r.row, int(classifyExecutable(r.head.left(64), offset < 0 ? QByteArray() : r.head.mid(offset))), int(r.kind));
+            const QByteArray peHeader = offset < 0 ? QByteArray() : r.head.mid(offset, 6);
+            ROW_COMPARE(r.row, int(classifyExecutable(r.head.left(64), peHeader)), int(r.kind));
+            const QString unrunnable = unrunnableKindText(r.head.left(64), peHeader);
+            ROW_COMPARE(r.row, unrunnable.left(qstrlen(r.unrunnable)), QString::fromLatin1(r.unrunnable));
+            ROW_COMPARE(r.row, unrunnable.isEmpty(), !*r.unrunnable);
         }
         QCOMPARE(peHeaderOffset(far), qint64(0x12000080));
     }

@@ -43,6 +43,8 @@ cp "$hosttest" "$build"/bin/{zarvo,keldt,tombra,pashet,frelio,brenvik-console} "
    "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
 # The stand-ins that open their argument, and one whose DLL (VELCORE.DLL) is left out.
 cp "$windows"/{OPENER.EXE,OPENUTF8.EXE,OPENGUI.EXE,NEEDDLL.EXE} "$bin/"
+# A Windows program cut short: its headers are there, its code is not.
+head -c 2048 "$windows/OPENER.EXE" >"$bin/BROKEN.EXE"
 # A Polish locale (code page 1250) of our own, which needs no root.
 locales=$work/locales
 rm -rf "$locales"

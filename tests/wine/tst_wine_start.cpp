@@ -219,8 +219,8 @@ void TestWineStart::openedFiles()
     QCOMPARE(prepareConverterStart({"OPENER.EXE", {{"OPENER.EXE", false}}}, platform.executableFolder()).gui, false);
 }
 
-// In the converter's terminal window, a converter that cannot load or that crashes is told in words,
-// with Wine's own line about the missing DLL (WINEDEBUG unset).
+// In the converter's terminal window, a converter that cannot load, that crashes or that the starter
+// cannot start is told in words, with Wine's own line about the missing DLL (WINEDEBUG unset).
 void TestWineStart::endingsInWords()
 {
     TestPlatform platform;
@@ -229,6 +229,7 @@ void TestWineStart::endingsInWords()
     const struct { const char *line; QStringList said; } rows[] = {
         {"NEEDDLL.EXE", {"NEEDDLL.EXE ended: a DLL it needs is missing (0xC0000135).\n", "Library VELCORE.DLL", "not found"}},
         {"OPENER.EXE --crash", {"OPENER.EXE ended: it crashed (access violation, 0xC0000005).\n"}},
+        {"BROKEN.EXE", {"The program \"BROKEN.EXE\" cannot be started: "}},  // its CreateProcessW fails
     };
     qunsetenv("WINEDEBUG");
     for (const auto &r : rows) {
@@ -240,6 +241,7 @@ void TestWineStart::endingsInWords()
         QVERIFY(QTest::qWaitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
         for (const QString &part : r.said)
             QVERIFY2(readAll(shown).contains(part), qPrintable(readAll(shown)));
+        QVERIFY2(!readAll(shown).contains("ended with status"), qPrintable(readAll(shown)));
     }
     qputenv("WINEDEBUG", "-all");
 }
