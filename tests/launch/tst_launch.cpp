@@ -137,6 +137,17 @@ private slots:
             QTest::qWait(100);
             ROW_COMPARE(r.line, started(), r.ran);
         }
+        // Defaults for a started program fill only what the environment leaves unset.
+        qputenv("BRENVIK_TEST_SET", "mine");
+        qunsetenv("BRENVIK_TEST_UNSET");
+        QFile::remove(ran);
+        QVERIFY(write(tmp.filePath("helpers/env"),
+                      "#!/bin/sh\nprintf '%s\\n' \"$BRENVIK_TEST_SET\" \"$BRENVIK_TEST_UNSET\" > \"$BRENVIK_TEST_RAN\"\n", true));
+        const HostCommand withDefaults{tmp.filePath("helpers/env"), {"env"}, "env",
+                                       {"BRENVIK_TEST_SET=default", "BRENVIK_TEST_UNSET=default"}};
+        QCOMPARE(startHostCommand(withDefaults), QString());
+        QVERIFY(QTest::qWaitFor([&] { return !started().isEmpty(); }, 10000));
+        QCOMPARE(started(), QStringList({"mine", "default"}));
         // Started programs are reaped when they end, also when started from
         // another thread than the event loop's: none of ours is left, running or dead.
         QString fromThread = "not run";
@@ -310,6 +321,13 @@ void TestLaunch::windowsConverterLine()
             ROW_COMPARE(r.names.join(u'|'), start.refusal.title, QStringLiteral("File Specification Error"));
         }
     }
+    // Where Wine's own 64-bit loader starts the converter, Wine's notes on what it does not
+    // implement stay quiet unless WINEDEBUG is set, as Debian's wine script keeps them.
+    const QString loader = tmp.filePath("lib/wine/wine64");
+    QVERIFY(write(loader, QByteArray(64, '\0').replace(0, 5, "\x7f" "ELF\x02").replace(18, 1, "\x3e"), true));
+    const ConverterStart start = prepareConverterStart({"WINCONV.EXE", {{"WINCONV.EXE", false}}}, own);
+    QCOMPARE(start.command.program, loader);
+    QCOMPARE(start.command.defaults, QStringList{"WINEDEBUG=fixme-all"});
 }
 
 QTEST_MAIN(TestLaunch)
