@@ -32,11 +32,12 @@ LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
     const std::optional<QString> resolved = resolveParentSteps(hostName, QDir::currentPath());
     if (!resolved)
         return {{},
-                QStringLiteral("the folder that its \"..\" leads from does not exist, so Linux could "
-                               "not open it either. Please correct it")};
+                QStringLiteral("the folder that its \"..\" leads from does not exist, so Linux "
+                               "could not open it either. Please correct it")};
     const WindowsName name = toWindowsName(*resolved, *found.wineDrives);
     if (name.fault != WindowsNameFault::None)
-        return {{}, windowsNameFaultText(name.fault, name.part) + QStringLiteral(". Please correct it")};
+        return {{},
+                windowsNameFaultText(name.fault, name.part) + QStringLiteral(". Please correct it")};
     const QString outside = charactersOutsideCodePage(name.text, found.codePage);
     if (!outside.isEmpty())
         return {{},
@@ -84,8 +85,9 @@ FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
     const QString unrunnable = readUnrunnableKind(search.found);
     if (!unrunnable.isEmpty()) {
         FoundProgram found;
-        found.error = QStringLiteral("The program %1 was found as %2, but it cannot be run: it is %3.")
-                          .arg(quoted(name), quoted(search.found), unrunnable);
+        found.error =
+            QStringLiteral("The program %1 was found as %2, but it cannot be run: it is %3.")
+                .arg(quoted(name), quoted(search.found), unrunnable);
         return found;
     }
     return {search.found, std::nullopt, {}, {}};
@@ -98,7 +100,8 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
     if (!program.runner.isEmpty())
         return {program.runner.constFirst(), program.runner + QStringList{starterArgument(commandLine)},
                 shownName, program.runnerDefaults};
-    return {program.path, QStringList{program.path} + words.mid(1), shownName, program.runnerDefaults};
+    return {program.path, QStringList{program.path} + words.mid(1), shownName,
+            program.runnerDefaults};
 }
 
 
@@ -126,6 +129,7 @@ ConverterStart prepareConverterStart(const ConverterCommand &command, const QStr
                     found.gui};
         written.insert(piece.text, name.text);
     }
-    const QString line = command.line([&written](const QString &name) { return written.value(name); });
+    const QString line =
+        command.line([&written](const QString &name) { return written.value(name); });
     return {hostCommandFor(found, line), true, {}, found.gui};
 }

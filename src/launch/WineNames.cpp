@@ -17,11 +17,14 @@ std::optional<QString> resolveParentSteps(const QString &name, const QString &cu
         return name;
     const bool absolute = name.startsWith(u'/');
     const QString head = parts.mid(0, last + 1).join(u'/');
-    const QString real = QFileInfo(absolute ? head : currentFolder + u'/' + head).canonicalFilePath();
+    // Physically, through the real folders; "" where the folder does not exist.
+    const QString real = QFileInfo(absolute ? head : currentFolder + u'/' + head)
+                             .canonicalFilePath();
     if (real.isEmpty())
         return std::nullopt;
     const QString rest = parts.mid(last + 1).join(u'/');
-    const QString resolved = rest.isEmpty() ? real : (real == u'/' ? QString() : real) + u'/' + rest;
+    const QString resolved =
+        rest.isEmpty() ? real : (real == u'/' ? QString() : real) + u'/' + rest;
     if (absolute)
         return resolved;
     if (resolved == currentFolder)
@@ -71,7 +74,8 @@ QString wineLocaleName()
 
 bool localeInstalled(const QString &locale)
 {
-    const locale_t loaded = newlocale(LC_CTYPE_MASK, locale.toLocal8Bit().constData(), locale_t(nullptr));
+    const locale_t loaded =
+        newlocale(LC_CTYPE_MASK, locale.toLocal8Bit().constData(), locale_t(nullptr));
     if (loaded == locale_t(nullptr))
         return false;
     freelocale(loaded);

@@ -169,14 +169,16 @@ QString prefixRefusal(int bits, QString &prefix)
         prefix = QDir::homePath() + QStringLiteral("/.wine");
     const QString arch = qEnvironmentVariable("WINEARCH");
     const int existing = prefixBits(prefix);
-    const int wanted = arch == QLatin1String("win32") ? 32 : arch == QLatin1String("win64") ? 64 : 0;
+    const int wanted = arch == QLatin1String("win32")   ? 32
+                     : arch == QLatin1String("win64") ? 64
+                                                      : 0;
     if (existing && wanted && existing != wanted)
         return QStringLiteral("WINEARCH is %1, but the Wine prefix %2 is %3-bit")
             .arg(arch, quoted(prefix), QString::number(existing));
     const int prefixSize = existing ? existing : wanted ? wanted : 64;
     if (bits == 64 && prefixSize == 32)
-        return QStringLiteral("it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a 64-bit"
-                              " prefix for it (WINEPREFIX)")
+        return QStringLiteral("it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a"
+                              " 64-bit prefix for it (WINEPREFIX)")
             .arg(quoted(prefix), existing ? QStringLiteral("is") : QStringLiteral("would be made"));
     return {};
 }
@@ -259,17 +261,19 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         if (windowsName.fault != WindowsNameFault::None) {
             found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
                                          " %2: %3.")
-                              .arg(quoted(hostName), quoted(name), windowsNameFaultText(windowsName.fault, windowsName.part));
+                              .arg(quoted(hostName), quoted(name),
+                                   windowsNameFaultText(windowsName.fault, windowsName.part));
             return found;
         }
     }
     if (workFolder.text.size() > longestWindowsFolder) {
-        found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program %2: %3.")
-                          .arg(quoted(folder), quoted(name),
-                               QStringLiteral("its Windows form is %1 characters long, more than the %2"
-                                              " that Wine takes for a current folder")
+        const QString reason = QStringLiteral("its Windows form is %1 characters long, more than the"
+                                              " %2 that Wine takes for a current folder")
                                    .arg(QString::number(workFolder.text.size()),
-                                        QString::number(longestWindowsFolder)));
+                                        QString::number(longestWindowsFolder));
+        found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
+                                     " %2: %3.")
+                          .arg(quoted(folder), quoted(name), reason);
         return found;
     }
     found.wineDrives = drives;

@@ -131,8 +131,10 @@ WindowsProgramFacts readWindowsProgramFacts(QByteArrayView file)
         return facts;
     // Type 24 (manifest), id 1 (a program's own), its first language.
     const quint32 type = resourceEntry(file, root, 24);
-    const quint32 name = type & 0x80000000u ? resourceEntry(file, root + (type & 0x7FFFFFFFu), 1) : 0;
-    const quint32 language = name & 0x80000000u ? resourceEntry(file, root + (name & 0x7FFFFFFFu), -1) : 0;
+    const quint32 name =
+        type & 0x80000000u ? resourceEntry(file, root + (type & 0x7FFFFFFFu), 1) : 0;
+    const quint32 language =
+        name & 0x80000000u ? resourceEntry(file, root + (name & 0x7FFFFFFFu), -1) : 0;
     if (language == 0 || language & 0x80000000u)
         return facts;
     const qint64 data = fileOffset(file, sections, count, field(file, root + language, 4));

@@ -36,8 +36,8 @@ bool isWindowsDeviceName(const QString &part)
     if (stem == QLatin1String("CON") || stem == QLatin1String("PRN") || stem == QLatin1String("AUX")
         || stem == QLatin1String("NUL"))
         return true;
-    return stem.size() == 4 && (stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT")))
-        && stem[3] >= u'1' && stem[3] <= u'9';
+    const bool port = stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"));
+    return stem.size() == 4 && port && stem[3] >= u'1' && stem[3] <= u'9';
 }
 
 QList<WineDrive> defaultWineDrives()

@@ -81,7 +81,8 @@ inline std::string words(std::uint32_t status)
     for (const auto &entry : known)
         if (entry.status == status)
             return std::string(entry.what) + " ("
-                 + (entry.kind ? std::string(entry.kind) + ", " : std::string()) + hex(status) + ")";
+                 + (entry.kind ? std::string(entry.kind) + ", " : std::string()) + hex(status)
+                 + ")";
     return {};
 }
 
