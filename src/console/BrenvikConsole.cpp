@@ -248,8 +248,8 @@ int main(int argc, char **argv)
     // Wine may leave the terminal in raw mode, and may have changed the title.
     if (hasTerminal)
         tcsetattr(STDIN_FILENO, TCSADRAIN, &terminal);
-    setTitle(title);
     startOnNewLine();
+    setTitle(title);
     say(throughWine ? wineEnding(name, status, statusFile) : ending(name, status));
     waitForEnter();
     return 0;
