@@ -223,10 +223,10 @@ QString startHostCommand(const HostCommand &command, QObject *context,
     for (const QString &setting : command.defaults)
         if (!qEnvironmentVariableIsSet(setting.section(u'=', 0, 0).toLocal8Bit().constData()))
             defaults.push_back(setting.toLocal8Bit());
-    for (QByteArray &setting : defaults)
-        environment.push_back(setting.data());
     for (char **variable = environ; *variable; ++variable)
         environment.push_back(*variable);
+    for (QByteArray &setting : defaults)
+        environment.push_back(setting.data());
     environment.push_back(nullptr);
 
     pid_t pid = 0;
