@@ -19,9 +19,13 @@
 // that neither Wine's character conversion nor its re-quoting can touch it.
 //
 // Exit code: 0 started; 1 the start failed (the reason on standard error);
-// 2 wrong use; when waiting, the converter's.
+// 2 wrong use; when waiting, the converter's. Wine hands on only the low
+// byte of it, so where BRENVIK_WINSTART_STATUS names a file (a host path;
+// brenvik-console sets it) the whole status, or the start's failure, goes
+// there instead (see WindowsStatus.h).
 
 #include "PercentCodec.h"
+#include "WindowsStatus.h"
 #include "WindowsStart.h"
 
 #include <windows.h>
@@ -31,16 +35,56 @@
 
 namespace {
 
+std::string utf8(const std::wstring &text)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string bytes(std::size_t(size > 0 ? size : 0), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), int(text.size()), bytes.data(), size, nullptr,
+                        nullptr);
+    return bytes;
+}
+
 void complain(const std::wstring &text)
 {
-    const std::wstring line = L"brenvik-winstart: " + text + L"\n";
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string bytes(std::size_t(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, line.data(), int(line.size()), bytes.data(), size, nullptr,
-                        nullptr);
+    const std::string bytes = utf8(L"brenvik-winstart: " + text + L"\n");
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), bytes.data(), DWORD(bytes.size()), &written, nullptr);
+}
+
+// The host file that BRENVIK_WINSTART_STATUS names, in the form Windows
+// functions take (Wine's own conversion); "" when there is none or not
+// under Wine.
+std::wstring statusFile()
+{
+    wchar_t name[4096];
+    const DWORD length = GetEnvironmentVariableW(L"BRENVIK_WINSTART_STATUS", name, 4096);
+    SetEnvironmentVariableW(L"BRENVIK_WINSTART_STATUS", nullptr);
+    using ToDos = wchar_t *(__cdecl *)(const char *);
+    const auto toDos = reinterpret_cast<ToDos>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")));
+    if (length == 0 || length >= 4096 || !toDos)
+        return {};
+    wchar_t *dos = toDos(utf8(std::wstring(name, length)).c_str());
+    if (!dos)
+        return {};
+    const std::wstring file = dos;
+    HeapFree(GetProcessHeap(), 0, dos);
+    return file;
+}
+
+bool writeStatus(const std::wstring &file, const windows_status::Report &report)
+{
+    const HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return false;
+    const std::string text = windows_status::encode(report);
+    DWORD written = 0;
+    const bool ok = WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr)
+                 && written == text.size();
+    CloseHandle(handle);
+    return ok;
 }
 
 // The argument's text, or nothing when it is not in the "%XX" form of
@@ -85,12 +129,17 @@ int wmain(int argc, wchar_t **argv)
     }
     const bool wait = GetEnvironmentVariableW(L"BRENVIK_WINSTART_WAIT", nullptr, 0) > 0;
     SetEnvironmentVariableW(L"BRENVIK_WINSTART_WAIT", nullptr);
+    const std::wstring status = statusFile();
     unsigned long exitCode = 0;
     const std::wstring error = startWindowsProcess(*commandLine, SW_SHOWNORMAL, *program, *folder,
                                                    wait ? &exitCode : nullptr);
     if (!error.empty()) {
-        complain(error + L" (" + *program + L")");
+        const std::wstring failure = error + L" (" + *program + L")";
+        if (status.empty() || !writeStatus(status, {false, 0, utf8(failure)}))
+            complain(failure);
         return 1;
     }
+    if (wait && !status.empty())
+        writeStatus(status, {true, std::uint32_t(exitCode), {}});
     return int(exitCode);
 }

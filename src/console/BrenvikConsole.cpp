@@ -19,6 +19,7 @@
 // knows that its click has been answered.
 
 #include "PercentCodec.h"
+#include "WindowsStatus.h"
 
 #include <cerrno>
 #include <csignal>
@@ -26,6 +27,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <string>
 #include <sys/wait.h>
@@ -82,6 +84,80 @@ std::string ending(const std::string &name, int status)
          + (signalName ? std::string(" (") + signalName + ")" : std::string()) + ".\n";
 }
 
+// The file through which Brenvik's starter tells how a Windows converter
+// ended (see WindowsStatus.h): made here, named to the starter in the
+// environment. "" when none can be made.
+std::string makeStatusFile()
+{
+    const char *folder = std::getenv("TMPDIR");
+    std::string name = std::string(folder && *folder ? folder : "/tmp") + "/brenvik-status-XXXXXX";
+    const int fd = mkstemp(name.data());
+    if (fd < 0)
+        return {};
+    close(fd);
+    setenv(windows_status::fileVariable, name.c_str(), 1);
+    return name;
+}
+
+// How a Windows converter ended, from the starter's report in `file`; where
+// there is none, Wine itself failed before the starter ran, and its own
+// messages above say why.
+std::string wineEnding(const std::string &name, int status, const std::string &file)
+{
+    std::string text;
+    if (FILE *report = file.empty() ? nullptr : std::fopen(file.c_str(), "rb")) {
+        char buffer[4096];
+        text.assign(buffer, std::fread(buffer, 1, sizeof buffer, report));
+        std::fclose(report);
+    }
+    if (!file.empty())
+        unlink(file.c_str());
+    const std::optional<windows_status::Report> report = windows_status::decode(text);
+    if (report && report->started)
+        return windows_status::ending(name, report->status);
+    if (report)
+        return report->failure + "\n";  // the starter's own words, naming the converter
+    if (WIFEXITED(status))
+        return "Wine could not start " + name + " (Wine ended with status "
+             + std::to_string(WEXITSTATUS(status)) + "; its messages, if any, stand above).\n";
+    return ending(name, status);
+}
+
+// The cursor's column as the terminal on standard input and output reports
+// it, 0 when it does not answer at once.
+int cursorColumn()
+{
+    termios saved{};
+    if (!isatty(STDIN_FILENO) || !isatty(STDOUT_FILENO) || tcgetattr(STDIN_FILENO, &saved) != 0)
+        return 0;
+    termios raw = saved;
+    raw.c_lflag &= ~tcflag_t(ICANON | ECHO);
+    raw.c_cc[VMIN] = 0;
+    raw.c_cc[VTIME] = 0;
+    tcsetattr(STDIN_FILENO, TCSANOW, &raw);
+    say("\033[6n");
+    std::string answer;
+    pollfd input{STDIN_FILENO, POLLIN, 0};
+    while (answer.find('R') == std::string::npos && poll(&input, 1, 500) > 0) {
+        char c = 0;
+        if (read(STDIN_FILENO, &c, 1) != 1)
+            break;
+        answer += c;
+    }
+    tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    const std::size_t semicolon = answer.rfind(';');
+    return semicolon == std::string::npos ? 0 : std::atoi(answer.c_str() + semicolon + 1);
+}
+
+// The end message on a line of its own, also after output without a final
+// line feed ("Press any key to continue..."); where the terminal does not
+// tell the column, always on a new line.
+void startOnNewLine()
+{
+    if (cursorColumn() != 1)
+        say("\n");
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -125,11 +201,14 @@ int main(int argc, char **argv)
     for (std::size_t i = FirstArgument; i < fields.size(); ++i)
         arguments.push_back(fields[i].data());
     arguments.push_back(nullptr);
+    std::string statusFile;
     if (throughWine) {
-        // Brenvik's starter waits for the converter and hands back its exit
-        // status; Wine's own diagnostics stay out of the window.
+        // Brenvik's starter waits for the converter and tells how it ended.
+        // Wine's notes on what it does not implement stay out of the window;
+        // its errors ("Library ... not found") say why a converter failed.
         setenv("BRENVIK_WINSTART_WAIT", "1", 1);
-        setenv("WINEDEBUG", "-all", 0);
+        setenv("WINEDEBUG", "fixme-all", 0);
+        statusFile = makeStatusFile();
     }
 
     termios terminal{};
@@ -151,6 +230,8 @@ int main(int argc, char **argv)
     posix_spawnattr_destroy(&attributes);
     report(fifo, error == 0 ? 'S' : 'F');
     if (error != 0) {
+        if (!statusFile.empty())
+            unlink(statusFile.c_str());
         sigprocmask(SIG_SETMASK, &previous, nullptr);
         say("The program \"" + name + "\" cannot be started: " + std::strerror(error) + ".\n");
         waitForEnter();
@@ -167,8 +248,9 @@ int main(int argc, char **argv)
     // Wine may leave the terminal in raw mode, and may have changed the title.
     if (hasTerminal)
         tcsetattr(STDIN_FILENO, TCSADRAIN, &terminal);
+    startOnNewLine();
     setTitle(title);
-    say(ending(name, status));
+    say(throughWine ? wineEnding(name, status, statusFile) : ending(name, status));
     waitForEnter();
     return 0;
 }

@@ -3,15 +3,62 @@
 
 #include "ProgramSearch.h"
 #include "WinCommandLine.h"
+#include "WineNames.h"
 #include "WineStart.h"
 
 #include <QDir>
+#include <QHash>
 
 namespace {
 
 QString quoted(const QString &text)
 {
     return u'"' + text + u'"';
+}
+
+// The longest name a Windows program that opens files through the ANSI
+// functions can open, the drive and the final zero left out.
+constexpr int longestWindowsName = 259;
+
+// How a name goes on a Windows program's line, or why it cannot (`error`:
+// the end of a sentence naming the file).
+struct LineName
+{
+    QString text, error;
+};
+
+LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
+{
+    const std::optional<QString> resolved = resolveParentSteps(hostName, QDir::currentPath());
+    if (!resolved)
+        return {{},
+                QStringLiteral("the folder that its \"..\" leads from does not exist, so Linux "
+                               "could not open it either. Please correct it")};
+    const WindowsName name = toWindowsName(*resolved, *found.wineDrives);
+    if (name.fault != WindowsNameFault::None)
+        return {{},
+                windowsNameFaultText(name.fault, name.part) + QStringLiteral(". Please correct it")};
+    const QString outside = charactersOutsideCodePage(name.text, found.codePage);
+    if (!outside.isEmpty())
+        return {{},
+                QStringLiteral("the converter receives its arguments in code page %1 (%2), which "
+                               "does not hold %3, so it would see other letters and might open "
+                               "another file. Rename the file, or start Brenvik in a locale whose "
+                               "code page holds them")
+                    .arg(QString::number(found.codePage), found.codePageSource, quoted(outside))};
+    const bool absolute = name.text.size() > 1 && name.text[1] == u':';
+    // A drive's root is written "X:\." (see toWindowsName()).
+    const QString folder = found.windowsFolder.endsWith(QLatin1String(":\\."))
+        ? found.windowsFolder.chopped(1)
+        : found.windowsFolder + u'\\';
+    const QString full = absolute ? name.text : folder + name.text;
+    if (full.size() > longestWindowsName)
+        return {{},
+                QStringLiteral("its Windows form %1 is %2 characters long, more than the %3 that a "
+                               "Windows converter can open. Please use a shorter name or folder")
+                    .arg(quoted(full), QString::number(full.size()),
+                         QString::number(longestWindowsName))};
+    return {name.text, {}};
 }
 
 } // namespace
@@ -35,6 +82,14 @@ FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
     const ExecutableKind kind = readExecutableKind(search.found);
     if (isWindowsProgram(kind))
         return throughWine(name, search.found, kind, ownFolder);
+    const QString unrunnable = readUnrunnableKind(search.found);
+    if (!unrunnable.isEmpty()) {
+        FoundProgram found;
+        found.error =
+            QStringLiteral("The program %1 was found as %2, but it cannot be run: it is %3.")
+                .arg(quoted(name), quoted(search.found), unrunnable);
+        return found;
+    }
     return {search.found, std::nullopt, {}, {}};
 }
 
@@ -44,8 +99,9 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
     const QString shownName = words.value(0);
     if (!program.runner.isEmpty())
         return {program.runner.constFirst(), program.runner + QStringList{starterArgument(commandLine)},
-                shownName};
-    return {program.path, QStringList{program.path} + words.mid(1), shownName};
+                shownName, program.runnerDefaults};
+    return {program.path, QStringList{program.path} + words.mid(1), shownName,
+            program.runnerDefaults};
 }
 
 
@@ -58,20 +114,22 @@ ConverterStart prepareConverterStart(const ConverterCommand &command, const QStr
         return {hostCommandFor(found, command.line()), false, {}};
 
     // A Windows converter under Wine: the same line, its names in Windows form.
+    QHash<QString, QString> written;
     for (const ConverterCommand::Piece &piece : command.pieces) {
         if (!piece.isName)
             continue;
-        const WindowsNameFault fault = toWindowsName(piece.text, *found.wineDrives).fault;
-        if (fault != WindowsNameFault::None)
+        const LineName name = windowsNameFor(piece.text, found);
+        if (!name.error.isEmpty())
             return {{},
                     true,
                     {QStringLiteral("The file name %1 cannot be handed to the Windows converter %2: "
-                                    "%3. Please correct it.")
-                         .arg(piece.text, command.program, windowsNameFaultText(fault)),
-                     QStringLiteral("File Specification Error")}};
+                                    "%3.")
+                         .arg(piece.text, command.program, name.error),
+                     QStringLiteral("File Specification Error")},
+                    found.gui};
+        written.insert(piece.text, name.text);
     }
-    const QString line = command.line([&found](const QString &name) {
-        return toWindowsName(name, *found.wineDrives).text;
-    });
-    return {hostCommandFor(found, line), true, {}};
+    const QString line =
+        command.line([&written](const QString &name) { return written.value(name); });
+    return {hostCommandFor(found, line), true, {}, found.gui};
 }

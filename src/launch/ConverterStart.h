@@ -24,6 +24,16 @@ struct FoundProgram
     QStringList runner;
     /// Not "" when it cannot be started: a message for the user naming it.
     QString error;
+    /// Variables for the runner where the environment does not set them.
+    QStringList runnerDefaults = {};
+    /// For a Windows program: the current directory in Windows form, the
+    /// ANSI code page its arguments arrive in, whence that code page comes
+    /// (for messages), and whether it is a GUI program, which opens no
+    /// console.
+    QString windowsFolder = {};
+    int codePage = 65001;
+    QString codePageSource = {};
+    bool gui = false;
 };
 
 /// Looks for the program `name` of a Windows command line on a host other
@@ -44,10 +54,15 @@ struct ConverterStart
     HostCommand command;
     bool throughWine = false;  ///< the command runs Wine with Brenvik's starter
     LaunchRefusal refusal;     ///< not null: nothing is to be started
+    bool gui = false;          ///< a Windows GUI program: it needs no terminal window
 };
 
 /// Finds the converter `command` names (see findHostProgram()) and writes its
 /// line for it: as built, or, for a Windows program under Wine, with every
-/// name in Windows form. Refused when the converter cannot be started, or a
-/// name cannot be written for it; nothing is started here.
+/// name in Windows form, ".." resolved as Linux resolves it (see
+/// resolveParentSteps()). Refused when the converter cannot be started, or a
+/// name cannot be written for it: its folder up to ".." is missing, Windows
+/// would take it for another file (see toWindowsName()), it holds letters
+/// outside the converter's code page, or its full Windows form is longer
+/// than 259 characters. Nothing is started here.
 ConverterStart prepareConverterStart(const ConverterCommand &command, const QString &ownFolder);

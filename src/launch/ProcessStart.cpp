@@ -218,9 +218,20 @@ QString startHostCommand(const HostCommand &command, QObject *context,
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
 
+    std::vector<QByteArray> defaults;
+    std::vector<char *> environment;
+    for (const QString &setting : command.defaults)
+        if (!qEnvironmentVariableIsSet(setting.section(u'=', 0, 0).toLocal8Bit().constData()))
+            defaults.push_back(setting.toLocal8Bit());
+    for (char **variable = environ; *variable; ++variable)
+        environment.push_back(*variable);
+    for (QByteArray &setting : defaults)
+        environment.push_back(setting.data());
+    environment.push_back(nullptr);
+
     pid_t pid = 0;
     const int error = posix_spawn(&pid, program.constData(), &actions, &attributes, argv.data(),
-                                  environ);
+                                  environment.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (error != 0)

@@ -16,6 +16,9 @@ struct HostCommand
     QString program;
     QStringList arguments;
     QString shownName;
+    /// Variables ("NAME=value") set for the program where the environment
+    /// does not set them already.
+    QStringList defaults = {};
 };
 
 /// Starts `command` in the current directory with this process's

@@ -263,15 +263,22 @@ QString findProgram(const QString &name, const QString &ownFolder,
     return searchProgram(name, ownFolder, currentDir, pathVariable).found;
 }
 
-ExecutableKind readExecutableKind(const QString &path)
+namespace {
+
+// The first 64 bytes of the file at `path` and the six at its PE header's
+// offset (see classifyExecutable()); empty where they cannot be read.
+void readHeads(const QString &path, QByteArray &head, QByteArray &peHeader)
 {
-    QByteArray head(64, '\0');
-    QByteArray peHeader(6, '\0');
+    head = QByteArray(64, '\0');
+    peHeader = QByteArray(6, '\0');
 #ifdef Q_OS_UNIX
     // Without blocking: a named pipe in place of a program must not hang the window.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return ExecutableKind::Unknown;
+    if (fd < 0) {
+        head.clear();
+        peHeader.clear();
+        return;
+    }
     struct stat info;
     ssize_t got = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
                     ? ::pread(fd, head.data(), head.size(), 0) : -1;
@@ -282,11 +289,29 @@ ExecutableKind readExecutableKind(const QString &path)
     ::close(fd);
 #else
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return ExecutableKind::Unknown;
+    if (!file.open(QIODevice::ReadOnly)) {
+        head.clear();
+        peHeader.clear();
+        return;
+    }
     head = file.read(head.size());
     const qint64 offset = peHeaderOffset(head);
     peHeader = offset >= 0 && file.seek(offset) ? file.read(peHeader.size()) : QByteArray();
 #endif
+}
+
+} // namespace
+
+ExecutableKind readExecutableKind(const QString &path)
+{
+    QByteArray head, peHeader;
+    readHeads(path, head, peHeader);
     return classifyExecutable(head, peHeader);
+}
+
+QString readUnrunnableKind(const QString &path)
+{
+    QByteArray head, peHeader;
+    readHeads(path, head, peHeader);
+    return unrunnableKindText(head, peHeader);
 }

@@ -37,3 +37,7 @@ QString findProgram(const QString &name, const QString &ownFolder,
 /// Reads the start of the file at `path` and classifies it (see
 /// classifyExecutable()); Unknown when it cannot be read.
 ExecutableKind readExecutableKind(const QString &path);
+
+/// What the file at `path` is when it looks like a program that cannot run
+/// here (see unrunnableKindText()); "" otherwise.
+QString readUnrunnableKind(const QString &path);

@@ -2,6 +2,7 @@
 #include "WineStart.h"
 
 #include "PercentCodec.h"
+#include "WineNames.h"
 #include "ProcessStart.h"
 #include "ProgramSearch.h"
 
@@ -109,14 +110,12 @@ WineAbility wineAbility(const QString &wine, bool needs32)
     return ability;
 }
 
-// The drives of the Wine prefix the converters will run in: the links
-// "a:" ... "z:" in its dosdevices folder. A prefix that Wine has not
-// created yet will get Wine's default.
-QList<WineDrive> readWineDrives()
+// The drives of the Wine prefix `prefix`: the links "a:" ... "z:" in its
+// dosdevices folder, each also with its target resolved, as the real path of
+// a file reached through it would begin. A prefix that Wine has not created
+// yet will get Wine's default.
+QList<WineDrive> readWineDrives(const QString &prefix)
 {
-    QString prefix = qEnvironmentVariable("WINEPREFIX");
-    if (prefix.isEmpty())
-        prefix = QDir::homePath() + QStringLiteral("/.wine");
     const QDir devices(prefix + QStringLiteral("/dosdevices"));
     if (!devices.exists())
         return defaultWineDrives();
@@ -127,10 +126,75 @@ QList<WineDrive> readWineDrives()
         const QString name = entry.fileName().toLower();
         if (name.size() == 2 && name[0] >= u'a' && name[0] <= u'z' && name[1] == u':'
             && entry.isSymLink())
+        {
             drives.append({name[0].toUpper(), QDir::cleanPath(entry.symLinkTarget())});
+            const QString real = entry.canonicalFilePath();
+            if (!real.isEmpty() && real != drives.constLast().target)
+                drives.append({name[0].toUpper(), real});
+        }
     }
     return drives;
 }
+
+// The word size of the Wine prefix `prefix` (32 or 64) from the "#arch="
+// line of its system.reg; 0 where it has none yet.
+int prefixBits(const QString &prefix)
+{
+    QFile registry(prefix + QStringLiteral("/system.reg"));
+    if (!registry.open(QIODevice::ReadOnly))
+        return 0;
+    for (int i = 0; i < 20 && !registry.atEnd(); ++i) {
+        const QByteArray line = registry.readLine().trimmed();
+        if (line == "#arch=win32")
+            return 32;
+        if (line == "#arch=win64")
+            return 64;
+    }
+    return 0;
+}
+
+// Why Wine would refuse to run a `bits`-bit program in the prefix that the
+// environment names; "" where it would not. `prefix` receives the prefix.
+QString prefixRefusal(int bits, QString &prefix)
+{
+    const bool set = qEnvironmentVariableIsSet("WINEPREFIX");
+    prefix = qEnvironmentVariable("WINEPREFIX");
+    if (set && prefix.isEmpty())
+        return QStringLiteral("WINEPREFIX is set but empty, which Wine does not accept");
+    if (set && !prefix.startsWith(u'/'))
+        return QStringLiteral("WINEPREFIX is the relative path %1, which Wine does not accept; it"
+                              " must be an absolute path")
+            .arg(quoted(prefix));
+    if (!set)
+        prefix = QDir::homePath() + QStringLiteral("/.wine");
+    const QString arch = qEnvironmentVariable("WINEARCH");
+    const int existing = prefixBits(prefix);
+    const int wanted = arch == QLatin1String("win32")   ? 32
+                     : arch == QLatin1String("win64") ? 64
+                                                      : 0;
+    if (existing && wanted && existing != wanted)
+        return QStringLiteral("WINEARCH is %1, but the Wine prefix %2 is %3-bit")
+            .arg(arch, quoted(prefix), QString::number(existing));
+    const int prefixSize = existing ? existing : wanted ? wanted : 64;
+    if (bits == 64 && prefixSize == 32)
+        return QStringLiteral("it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a"
+                              " 64-bit prefix for it (WINEPREFIX)")
+            .arg(quoted(prefix), existing ? QStringLiteral("is") : QStringLiteral("would be made"));
+    return {};
+}
+
+// The facts of the Windows program at `path`, read from its file (at most
+// 64 MiB, beyond which no converter goes).
+WindowsProgramFacts readFacts(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return readWindowsProgramFacts(file.read(qint64(64) << 20));
+}
+
+// The longest current directory Wine can give a Windows program.
+constexpr int longestWindowsFolder = 258;
 
 } // namespace
 
@@ -181,7 +245,14 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
                           .arg(quoted(name), path, starter);
         return found;
     }
-    const QList<WineDrive> drives = readWineDrives();
+    QString prefix;
+    const QString refusal = prefixRefusal(bits32 ? 32 : 64, prefix);
+    if (!refusal.isEmpty()) {
+        found.error = QStringLiteral("Wine cannot start the Windows program %1 (%2): %3.")
+                          .arg(quoted(name), path, refusal);
+        return found;
+    }
+    const QList<WineDrive> drives = readWineDrives(prefix);
     const QString folder = QDir::currentPath();
     const WindowsName program = toWindowsName(path, drives);
     const WindowsName workFolder = toWindowsName(folder, drives);
@@ -190,11 +261,30 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         if (windowsName.fault != WindowsNameFault::None) {
             found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
                                          " %2: %3.")
-                              .arg(quoted(hostName), quoted(name), windowsNameFaultText(windowsName.fault));
+                              .arg(quoted(hostName), quoted(name),
+                                   windowsNameFaultText(windowsName.fault, windowsName.part));
             return found;
         }
     }
+    if (workFolder.text.size() > longestWindowsFolder) {
+        const QString reason = QStringLiteral("its Windows form is %1 characters long, more than the"
+                                              " %2 that Wine takes for a current folder")
+                                   .arg(QString::number(workFolder.text.size()),
+                                        QString::number(longestWindowsFolder));
+        found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
+                                     " %2: %3.")
+                          .arg(quoted(folder), quoted(name), reason);
+        return found;
+    }
     found.wineDrives = drives;
+    found.windowsFolder = workFolder.text;
+    const WindowsProgramFacts facts = readFacts(path);
+    found.gui = facts.gui;
+    const QString locale = wineLocaleName();
+    found.codePage = facts.utf8CodePage ? 65001 : wineCodePage(locale, localeInstalled(locale));
+    found.codePageSource = facts.utf8CodePage
+        ? QStringLiteral("as its manifest asks")
+        : QStringLiteral("from the locale %1").arg(quoted(locale));
     // A 64-bit program goes straight to the 64-bit loader of the same Wine:
     // Debian's "wine" takes the 32-bit one wherever wine32 is installed,
     // which only hands it on, at the cost of a 32-bit start each time.
@@ -202,6 +292,10 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         && ability.loader64 != QFileInfo(wine).canonicalFilePath();
     found.runner = {ownLoader ? ability.loader64 : wine, starter, starterArgument(program.text),
                     starterArgument(workFolder.text)};
+    // Debian's "wine" quietens Wine's notes on what it does not implement;
+    // its loader, started directly, does not.
+    if (ownLoader)
+        found.runnerDefaults = {QStringLiteral("WINEDEBUG=fixme-all")};
     return found;
 }
 

@@ -105,7 +105,8 @@ LaunchRefusal QtPlatform::startConverter(const ConverterCommand &command, const 
     // the converter's messages would otherwise go unseen.
     const QString terminal = converterTerminal(QGuiApplication::platformName());
     const QString console = QDir(executableFolder()).filePath(QStringLiteral("brenvik-console"));
-    const QString error = !terminal.isEmpty() && QFileInfo(console).isExecutable()
+    // A Windows GUI program opens windows of its own and writes nowhere.
+    const QString error = !start.gui && !terminal.isEmpty() && QFileInfo(console).isExecutable()
         ? startInTerminalWindow(start.command, {terminal, console, title, start.throughWine})
         : startHostCommand(start.command);
 #endif

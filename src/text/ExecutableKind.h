@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QString>
 
 /// What the first bytes of a file say it is, as far as starting it goes.
 enum class ExecutableKind {
@@ -23,9 +24,29 @@ qint64 peHeaderOffset(QByteArrayView head);
 /// a PE header (a DOS program) is Unknown.
 ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader = {});
 
+/// For a file of kind Unknown that looks like a program but that neither
+/// Linux nor Wine can run here, what it is, to end "it is ..." ("a DOS or
+/// 16-bit Windows program, ..."); "" for any other file (a script, a program
+/// of a known kind). `head` and `peHeader` as for classifyExecutable().
+QString unrunnableKindText(QByteArrayView head, QByteArrayView peHeader);
+
 /// True for the kinds that only Wine runs here.
 inline bool isWindowsProgram(ExecutableKind kind)
 {
     return kind == ExecutableKind::Windows32 || kind == ExecutableKind::Windows64
         || kind == ExecutableKind::WindowsOther;
 }
+
+/// What a Windows program's file says of how it runs, as far as starting it
+/// through Wine goes.
+struct WindowsProgramFacts
+{
+    bool gui = false;           ///< built for the GUI subsystem: it opens no console
+    bool utf8CodePage = false;  ///< its manifest makes UTF-8 its ANSI code page
+};
+
+/// Reads the facts from the whole file `file` of a PE program: the subsystem
+/// of its optional header, and its manifest (resource type 24, id 1), which
+/// declares UTF-8 with an activeCodePage element holding "UTF-8". Whatever
+/// cannot be read stays false.
+WindowsProgramFacts readWindowsProgramFacts(QByteArrayView file);

@@ -11,7 +11,34 @@ bool forbiddenInWindowsNames(QChar c)
         || c == u'|';
 }
 
+// The first part that a Windows program would take for another file.
+WindowsName partFault(const QStringList &parts)
+{
+    for (const QString &part : parts) {
+        if (part == u'.' || part == QLatin1String(".."))
+            continue;
+        if (isWindowsDeviceName(part))
+            return {{}, WindowsNameFault::DeviceName, part};
+        if (part.endsWith(u' ') || part.endsWith(u'.'))
+            return {{}, WindowsNameFault::TrailingBlankOrDot, part};
+    }
+    return {};
+}
+
 } // namespace
+
+bool isWindowsDeviceName(const QString &part)
+{
+    QString stem = part.left(part.indexOf(u'.'));
+    while (stem.endsWith(u' '))
+        stem.chop(1);
+    stem = stem.toUpper();
+    if (stem == QLatin1String("CON") || stem == QLatin1String("PRN") || stem == QLatin1String("AUX")
+        || stem == QLatin1String("NUL"))
+        return true;
+    const bool port = stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"));
+    return stem.size() == 4 && port && stem[3] >= u'1' && stem[3] <= u'9';
+}
 
 QList<WineDrive> defaultWineDrives()
 {
@@ -27,8 +54,12 @@ WindowsName toWindowsName(const QString &hostName, const QList<WineDrive> &drive
             return {{}, WindowsNameFault::ForbiddenCharacter};
 
     const QStringList parts = hostName.split(u'/', Qt::SkipEmptyParts);
-    if (!hostName.startsWith(u'/'))
+    if (!hostName.startsWith(u'/')) {
+        const WindowsName fault = partFault(parts);
+        if (fault.fault != WindowsNameFault::None)
+            return fault;
         return {parts.join(u'\\'), WindowsNameFault::None};
+    }
 
     const WineDrive *best = nullptr;
     qsizetype bestLength = -1;
@@ -44,6 +75,9 @@ WindowsName toWindowsName(const QString &hostName, const QList<WineDrive> &drive
     }
     if (!best)
         return {{}, WindowsNameFault::NoDrive};
+    const WindowsName fault = partFault(parts.mid(bestLength));
+    if (fault.fault != WindowsNameFault::None)
+        return fault;
     // A drive's root itself becomes "X:\." rather than "X:\", whose final
     // backslash would escape the closing quote on the command line.
     const QString rest = parts.mid(bestLength).join(u'\\');
@@ -51,7 +85,7 @@ WindowsName toWindowsName(const QString &hostName, const QList<WineDrive> &drive
             WindowsNameFault::None};
 }
 
-QString windowsNameFaultText(WindowsNameFault fault)
+QString windowsNameFaultText(WindowsNameFault fault, const QString &part)
 {
     switch (fault) {
     case WindowsNameFault::None:
@@ -64,6 +98,15 @@ QString windowsNameFaultText(WindowsNameFault fault)
                               "(: * ? < > | or a control character)");
     case WindowsNameFault::NoDrive:
         return QStringLiteral("no drive of the Wine prefix leads to it");
+    case WindowsNameFault::DeviceName:
+        return QStringLiteral("its part \"%1\" is a device name for Windows (CON, PRN, AUX, NUL, "
+                              "COM1 to COM9, LPT1 to LPT9, whatever follows a dot), so a Windows "
+                              "program would use that device instead of a file")
+            .arg(part);
+    case WindowsNameFault::TrailingBlankOrDot:
+        return QStringLiteral("its part \"%1\" ends in a blank or a dot, which Windows drops, so a "
+                              "Windows program would use another file or folder")
+            .arg(part);
     }
     return {};
 }

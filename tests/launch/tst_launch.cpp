@@ -9,6 +9,7 @@
 #include "ProgramSearch.h"
 #include "RowCheck.h"
 #include "TerminalStart.h"
+#include "WineNames.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,7 +94,8 @@ private slots:
         const QString root = tmp.path(), ran = tmp.filePath("ran");
         QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "") && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
                 && write(tmp.filePath("work/broken"), QByteArray(64, '\x01'), true)  // neither a loadable program nor a script
-                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
+                && write(tmp.filePath("work/plain.exe"), "x") && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86"))
+                && write(tmp.filePath("work/dosprog.exe"), QByteArray(pe("\x4c\x01")).replace(0x80, 2, "NE"), true));
         QVERIFY(QDir::setCurrent(tmp.filePath("work")));
         qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
         qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ran));
@@ -123,6 +125,7 @@ private slots:
             {"BROKEN.EXE a", nullptr, "\"BROKEN.EXE\" cannot be started", {}},
             {"PLAIN.EXE a", nullptr, "neither executable nor a Windows program", {}},
             {"WINCONV.EXE a", nullptr, "no \"wine\" on the PATH", {}},
+            {"DOSPROG.EXE a", nullptr, "/work/dosprog.exe\", but it cannot be run: it is a DOS or 16-bit Windows program", {}},
         };
         for (const auto &r : rows) {
             QFile::remove(ran);
@@ -134,6 +137,17 @@ private slots:
             QTest::qWait(100);
             ROW_COMPARE(r.line, started(), r.ran);
         }
+        // Defaults for a started program fill only what the environment leaves unset.
+        qputenv("BRENVIK_TEST_SET", "mine");
+        qunsetenv("BRENVIK_TEST_UNSET");
+        QFile::remove(ran);
+        QVERIFY(write(tmp.filePath("helpers/env"),
+                      "#!/bin/sh\nprintf '%s\\n' \"$BRENVIK_TEST_SET\" \"$BRENVIK_TEST_UNSET\" > \"$BRENVIK_TEST_RAN\"\n", true));
+        const HostCommand withDefaults{tmp.filePath("helpers/env"), {"env"}, "env",
+                                       {"BRENVIK_TEST_SET=default", "BRENVIK_TEST_UNSET=default"}};
+        QCOMPARE(startHostCommand(withDefaults), QString());
+        QVERIFY(QTest::qWaitFor([&] { return !started().isEmpty(); }, 10000));
+        QCOMPARE(started(), QStringList({"mine", "default"}));
         // Started programs are reaped when they end, also when started from
         // another thread than the event loop's: none of ours is left, running or dead.
         QString fromThread = "not run";
@@ -147,44 +161,66 @@ private slots:
         }, 10000), "our children are left");
     }
 
-    // A Windows converter under Wine gets the names of its line in Windows
-    // form, over the drives of the prefix; a name no Windows program can be
-    // given is refused before anything starts.
-    void windowsConverterLine()
+    // Out of the class: moc misreads its raw strings.
+    void windowsConverterLine();
+
+    // The code page a converter without a UTF-8 manifest gets from the locale,
+    // and the letters that would not reach it unchanged.
+    void codePages()
+    {
+        const struct { const char *locale; bool installed; int page; } locales[] = {
+            {"C", true, 1252}, {"en_GB.UTF-8", true, 1252}, {"pl_PL.UTF-8", true, 1250}, {"pl_PL.UTF-8", false, 1252},
+            {"ja_JP.UTF-8", true, 932}, {"zh_TW.UTF-8", true, 950}, {"zh_CN.UTF-8", true, 936}, {"ru_RU", true, 1251},
+            {"sr_RS", true, 1251}, {"sr_RS@latin", true, 1250}, {"tr_TR.UTF-8", true, 1254}, {"he_IL", true, 1255},
+        };
+        for (const auto &r : locales)
+            ROW_COMPARE(r.locale, wineCodePage(QString::fromLatin1(r.locale), r.installed), r.page);
+        QCOMPARE(localeInstalled("C.UTF-8"), true);
+        QCOMPARE(localeInstalled("xx_NOWHERE.UTF-8"), false);
+        const struct { const char *text; int page; const char *outside; } names[] = {
+            {"łódź.tim", 1252, "łź"}, {"łódź.tim", 1250, ""}, {"Säle €.tim", 1252, ""}, {"音響.tim", 1252, "音響"},
+            {"音響.tim", 932, ""}, {"音響 ł.tim", 65001, ""}, {"e\u0301.tim", 1252, "\u0301"}, {"😀😀", 1252, "😀"},
+        };
+        for (const auto &r : names)
+            ROW_COMPARE(r.text, charactersOutsideCodePage(QString::fromUtf8(r.text), r.page), QString::fromUtf8(r.outside));
+    }
+
+    // What Wine itself would refuse is said before anything starts.
+    void winePrefixes()
     {
         QTemporaryDir tmp;
-        const QString own = tmp.filePath("own"), data = tmp.filePath("data");
+        const QString own = tmp.filePath("own"), deep = tmp.filePath("d") + QString("/f").repeated(129);
         QVERIFY(write(own + "/WinConv.exe", pe("\x64\x86")) && write(own + "/brenvik-winstart64.exe", "x")
-                && write(tmp.filePath("bin/wine"), "#!/bin/sh\n", true) && QDir().mkpath(data)
-                && QDir().mkpath(tmp.filePath("prefix/dosdevices")));
-        QVERIFY(QFile::link("/", tmp.filePath("prefix/dosdevices/z:"))
-                && QFile::link(data, tmp.filePath("prefix/dosdevices/d:")));
+                && write(tmp.filePath("bin/wine"), "#!/bin/sh\n", true)
+                && write(tmp.filePath("p32/system.reg"), "WINE REGISTRY Version 2\n#arch=win32\n")
+                && write(tmp.filePath("p64/system.reg"), "WINE REGISTRY Version 2\n;; All keys\n#arch=win64\n")
+                && QDir().mkpath(deep) && QDir().mkpath(tmp.filePath("p64/dosdevices"))
+                && QFile::link(tmp.filePath("d"), tmp.filePath("p64/dosdevices/d:"))
+                && QFile::link("/", tmp.filePath("p64/dosdevices/z:")));
         qputenv("PATH", QFile::encodeName(tmp.filePath("bin")));
-        qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("prefix")));
-        QVERIFY(QDir::setCurrent(data));
-        // names on the line, the line Wine's starter hands on ("" = refused), part of the refusal
-        const struct { QStringList names; QString line; const char *refusal; } rows[] = {
-            {{data + "/hall._01", QString::fromUtf8("out/Säle é.TIM"), "/tmp/eq/F.DAT"},
-             QString::fromUtf8(R"(WINCONV.EXE "D:\hall._01" "out\Säle é.TIM" 1 "Z:\tmp\eq\F.DAT")"), ""},
-            {{"in.wav", "f?.dat"}, "", "The file name f?.dat cannot be handed to the Windows converter WINCONV.EXE"},
-            {{"a:b", "x"}, "", "(: * ? < > | or a control character)"},
+        // row, WINEPREFIX (null: unset), WINEARCH, current folder, part of the refusal ("" = none)
+        const struct { const char *row; QString prefix; const char *arch; QString folder, refusal; } rows[] = {
+            {"empty", "", "", own, "WINEPREFIX is set but empty"},
+            {"relative", "p64", "", own, "WINEPREFIX is the relative path \"p64\""},
+            {"32-bit prefix", tmp.filePath("p32"), "", own, "is a 64-bit program, and the Wine prefix"},
+            {"WINEARCH against the prefix", tmp.filePath("p64"), "win32", own, "WINEARCH is win32, but the Wine prefix"},
+            {"32-bit prefix to be made", tmp.filePath("none"), "win32", own, "would be made 32-bit"},
+            {"64-bit prefix", tmp.filePath("p64"), "win64", own, ""}, {"prefix to be made", tmp.filePath("none"), "", own, ""},
+            {"folder of 258", tmp.filePath("p64"), "", deep.left(deep.size() - 2), ""},
+            {"folder of 260", tmp.filePath("p64"), "", deep, "its Windows form is 260 characters long"},
         };
         for (const auto &r : rows) {
-            ConverterCommand command{"WINCONV.EXE", {{"WINCONV.EXE ", false}}};
-            for (const QString &name : r.names)
-                command.pieces << ConverterCommand::Piece{name, true}
-                               << ConverterCommand::Piece{name == r.names.value(1) ? " 1 " : " ", false};
-            command.pieces.removeLast();
-            const ConverterStart start = prepareConverterStart(command, own);
-            ROW_COMPARE(r.names.join(u'|'), start.refusal.message.contains(QString::fromUtf8(r.refusal)), true);
-            if (!*r.refusal) {
-                ROW_COMPARE(r.names.join(u'|'), start.throughWine, true);
-                const auto line = percent_codec::decode(start.command.arguments.constLast().toStdString());
-                ROW_COMPARE(r.names.join(u'|'), QString::fromStdString(line.value_or("")), r.line);
-            } else {
-                ROW_COMPARE(r.names.join(u'|'), start.refusal.title, QStringLiteral("File Specification Error"));
-            }
+            if (r.prefix.isNull())
+                qunsetenv("WINEPREFIX");
+            else
+                qputenv("WINEPREFIX", QFile::encodeName(r.prefix));
+            qputenv("WINEARCH", r.arch);
+            QVERIFY(QDir::setCurrent(r.folder));
+            const ConverterStart start = prepareConverterStart({"WINCONV.EXE", {{"WINCONV.EXE \"a.wav\"", false}}}, own);
+            ROW_COMPARE(r.row + QString(": ") + start.refusal.message, start.refusal.message.contains(r.refusal), true);
+            ROW_COMPARE(r.row, start.refusal.isNull(), r.refusal.isEmpty());
         }
+        qunsetenv("WINEARCH");
     }
 
     void converterWindow()
@@ -216,6 +252,83 @@ private slots:
         QCOMPARE(back, fields);
     }
 };
+
+// A Windows converter under Wine gets the names of its line in Windows
+// form, over the drives of the prefix, ".." resolved as Linux resolves it;
+// a name no Windows program can be given, or that it would take for
+// another file, is refused before anything starts.
+void TestLaunch::windowsConverterLine()
+{
+    QTemporaryDir tmp;
+    const QString own = tmp.filePath("own"), data = tmp.filePath("data");
+    const QByteArray utf8 = "<assembly><activeCodePage>UTF-8</activeCodePage></assembly>";
+    QVERIFY(write(own + "/WinConv.exe", pe("\x64\x86")) && write(own + "/brenvik-winstart64.exe", "x")
+            && write(own + "/Utf8Conv.exe", peProgram("\x64\x86", 3, utf8))
+            && write(own + "/GuiConv.exe", peProgram("\x64\x86", 2))
+            && write(tmp.filePath("bin/wine"), "#!/bin/sh\n", true) && QDir().mkpath(data + "/sub")
+            && QDir().mkpath(tmp.filePath("other/sub")) && QDir().mkpath(tmp.filePath("prefix/dosdevices")));
+    QVERIFY(QFile::link("/", tmp.filePath("prefix/dosdevices/z:"))
+            && QFile::link(data, tmp.filePath("prefix/dosdevices/d:"))
+            && QFile::link(tmp.filePath("other/sub"), data + "/wlink"));
+    qputenv("PATH", QFile::encodeName(tmp.filePath("bin")));
+    qputenv("WINEPREFIX", QFile::encodeName(tmp.filePath("prefix")));
+    qunsetenv("WINEARCH");
+    qputenv("LC_ALL", "C.UTF-8");  // code page 1252
+    QVERIFY(QDir::setCurrent(data));
+    const QString real = QString(QFileInfo(tmp.path()).canonicalFilePath()).replace(u'/', u'\\');
+    const QString a256(256, u'a'), a257(257, u'a');
+    // names on the line, the line Wine's starter hands on ("" = refused), part of the refusal, converter
+    const struct { QStringList names; QString line; QString refusal; const char *program = "WINCONV.EXE"; } rows[] = {
+        {{data + "/hall._01", "out/Säle é.TIM", "/tmp/eq/F.DAT"},
+         R"(WINCONV.EXE "D:\hall._01" "out\Säle é.TIM" 1 "Z:\tmp\eq\F.DAT")", ""},
+        {{"in.wav", "f?.dat"}, "", "The file name f?.dat cannot be handed to the Windows converter WINCONV.EXE"},
+        {{"a:b", "x"}, "", "(: * ? < > | or a control character)"},
+        // ".." through a drive's link and through a linked folder: the file Linux means.
+        {{data + "/../work/a.tim"}, "WINCONV.EXE \"Z:" + real + R"(\work\a.tim")", ""},
+        {{"wlink/../x.tim"}, "WINCONV.EXE \"Z:" + real + R"(\other\x.tim")", ""},
+        {{"sub/../x.tim", "sub/./y.tim"}, R"(WINCONV.EXE "x.tim" "sub\.\y.tim")", ""},
+        {{"nosuch/../x.tim"}, "", "the folder that its \"..\" leads from does not exist"},
+        // Names that Windows takes for a device or another file.
+        {{"in.wav", "nul.wav"}, "", "The file name nul.wav cannot be handed to the Windows converter WINCONV.EXE: its part \"nul.wav\" is a device name"},
+        {{data + "/AUX/x.tim"}, "", "its part \"AUX\" is a device name"},
+        {{"t.tim."}, "", "its part \"t.tim.\" ends in a blank or a dot"},
+        {{"d dot. /t.tim"}, "", "its part \"d dot. \" ends in a blank or a dot"},
+        // Letters outside the code page, unless the manifest asks for UTF-8; the longest name.
+        {{"łódź.tim"}, "", "code page 1252 (from the locale \"C.UTF-8\"), which does not hold \"łź\""},
+        {{"音響/ü.tim"}, "", "does not hold \"音響\""},
+        {{"łódź.tim"}, R"(UTF8CONV.EXE "łódź.tim")", "", "UTF8CONV.EXE"},
+        {{data + "/" + a256}, R"(WINCONV.EXE "D:\)" + a256 + "\"", ""},
+        {{data + "/" + a257}, "", "is 260 characters long, more than the 259"},
+        {{QString(264, u'b') + ".tim"}, "", "is 271 characters long"},
+        {{"in.wav"}, R"(GUICONV.EXE "in.wav")", "", "GUICONV.EXE"},
+    };
+    for (const auto &r : rows) {
+        const QString program = QString::fromLatin1(r.program);
+        ConverterCommand command{program, {{program + ' ', false}}};
+        for (const QString &name : r.names)
+            command.pieces << ConverterCommand::Piece{name, true}
+                           << ConverterCommand::Piece{name == r.names.value(1) ? " 1 " : " ", false};
+        command.pieces.removeLast();
+        const ConverterStart start = prepareConverterStart(command, own);
+        ROW_COMPARE(r.names.join(u'|') + ": " + start.refusal.message, start.refusal.message.contains(r.refusal), true);
+        ROW_COMPARE(r.names.join(u'|'), start.refusal.isNull(), r.refusal.isEmpty());
+        ROW_COMPARE(r.names.join(u'|'), start.gui, program == "GUICONV.EXE");
+        if (r.refusal.isEmpty()) {
+            ROW_COMPARE(r.names.join(u'|'), start.throughWine, true);
+            const auto line = percent_codec::decode(start.command.arguments.constLast().toStdString());
+            ROW_COMPARE(r.names.join(u'|'), QString::fromStdString(line.value_or("")), r.line);
+        } else {
+            ROW_COMPARE(r.names.join(u'|'), start.refusal.title, QStringLiteral("File Specification Error"));
+        }
+    }
+    // Where Wine's own 64-bit loader starts the converter, Wine's notes on what it does not
+    // implement stay quiet unless WINEDEBUG is set, as Debian's wine script keeps them.
+    const QString loader = tmp.filePath("lib/wine/wine64");
+    QVERIFY(write(loader, QByteArray(64, '\0').replace(0, 5, "\x7f" "ELF\x02").replace(18, 1, "\x3e"), true));
+    const ConverterStart start = prepareConverterStart({"WINCONV.EXE", {{"WINCONV.EXE", false}}}, own);
+    QCOMPARE(start.command.program, loader);
+    QCOMPARE(start.command.defaults, QStringList{"WINEDEBUG=fixme-all"});
+}
 
 QTEST_MAIN(TestLaunch)
 #include "tst_launch.moc"

@@ -6,6 +6,7 @@
 #include "RowCheck.h"
 #include "WinCommandLine.h"
 #include "WindowsNames.h"
+#include "WindowsStatus.h"
 
 #include <QTest>
 
@@ -77,18 +78,28 @@ private slots:
     // folder is the longest whole-component start of the name.
     void windowsNames()
     {
-        const QList<WineDrive> drives = {{u'Z', "/"}, {u'd', "/home/ana"}, {u'E', "/home/ana/data"}, {u'R', "relative"}};
+        const QList<WineDrive> drives = {{u'Z', "/"}, {u'd', "/home/ana"}, {u'E', "/home/ana/data"}, {u'R', "relative"},
+                                         {u'F', "/srv/con."}};
         using F = WindowsNameFault;
-        const struct { const char *name; const char *expected; F fault = F::None; } rows[] = {
+        const struct { const char *name; const char *expected; F fault = F::None; const char *part = ""; } rows[] = {
             {"/home/anabel/x.wav", R"(Z:\home\anabel\x.wav)"}, {"/home/ana/data/m.tim", R"(E:\m.tim)"},  // whole components, the longest
             {"/home//ana///Säle é/", R"(D:\Säle é)"}, {"/home/ana", R"(D:\.)"},                  // no closing backslash
             {"relative/x", R"(relative\x)"}, {"a\"b.wav", "a\"b.wav"},        // not a drive's folder; the line's own check refuses it
             {"a\tb", "", F::ForbiddenCharacter}, {"a>b", "", F::ForbiddenCharacter},
+            // Device names, whatever follows their first dot and in any case, in a folder too.
+            {"nul.wav", "", F::DeviceName, "nul.wav"}, {"out/nul.tar.gz", "", F::DeviceName, "nul.tar.gz"},
+            {"nul .tim", "", F::DeviceName, "nul .tim"}, {"/home/ana/Aux/x.tim", "", F::DeviceName, "Aux"},
+            {"CON", "", F::DeviceName, "CON"}, {"com9.tim", "", F::DeviceName, "com9.tim"}, {"Lpt1", "", F::DeviceName, "Lpt1"},
+            {"com0.tim", "com0.tim"}, {"COM10.tim", "COM10.tim"}, {"console.tim", "console.tim"}, {"nul_x.tim", "nul_x.tim"},
+            // A trailing blank or dot, which Windows drops; "." and ".." are no names; a drive's own folder is not written.
+            {"t.tim ", "", F::TrailingBlankOrDot, "t.tim "}, {"/home/ana/t.tim.", "", F::TrailingBlankOrDot, "t.tim."},
+            {"d dot./x.tim", "", F::TrailingBlankOrDot, "d dot."}, {"./x.tim", R"(.\x.tim)"}, {"/srv/con./x.tim", R"(F:\x.tim)"},
         };
         for (const auto &r : rows) {
             const WindowsName name = toWindowsName(QString::fromUtf8(r.name), drives);
             ROW_COMPARE(r.name, name.text, QString::fromUtf8(r.expected));
             ROW_COMPARE(r.name, int(name.fault), int(r.fault));
+            ROW_COMPARE(r.name, name.part, QString::fromUtf8(r.part));
         }
     }
 
@@ -102,16 +113,71 @@ private slots:
                 .replace(18, 1, QByteArray(1, machine));
         };
         using K = ExecutableKind;
-        const struct { const char *row; QByteArray head; K kind; } rows[] = {
+        // row, first bytes, kind, what a file that cannot run here is said to be
+        const struct { const char *row; QByteArray head; K kind; const char *unrunnable = ""; } rows[] = {
             {"PE x86", pe("\x4c\x01"), K::Windows32}, {"PE x86-64", pe("\x64\x86"), K::Windows64}, {"PE ARM64", pe("\x64\xaa"), K::WindowsOther},
-            {"DOS program", dos, K::Unknown}, {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown},
-            {"ELF x86", elf(1, 3), K::Linux32}, {"ELF x86-64", elf(2, 62), K::Linux64}, {"ELF x86 class 64", elf(2, 3), K::Unknown},
+            {"DOS program", dos, K::Unknown, "a DOS or 16-bit Windows program"},
+            {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown, "a Windows program whose file is cut short"},
+            {"ELF x86", elf(1, 3), K::Linux32}, {"ELF x86-64", elf(2, 62), K::Linux64},
+            {"ELF x86 class 64", elf(2, 3), K::Unknown, "a Linux program for another kind of processor"},
+            {"script", QByteArray("#!/bin/sh\n").leftJustified(64, ' '), K::Unknown},
         };
         for (const auto &r : rows) {
             const qint64 offset = peHeaderOffset(r.head);
-            ROW_COMPARE(r.row, int(classifyExecutable(r.head.left(64), offset < 0 ? QByteArray() : r.head.mid(offset))), int(r.kind));
+            const QByteArray peHeader = offset < 0 ? QByteArray() : r.head.mid(offset, 6);
+            ROW_COMPARE(r.row, int(classifyExecutable(r.head.left(64), peHeader)), int(r.kind));
+            const QString unrunnable = unrunnableKindText(r.head.left(64), peHeader);
+            ROW_COMPARE(r.row, unrunnable.left(qstrlen(r.unrunnable)), QString::fromLatin1(r.unrunnable));
+            ROW_COMPARE(r.row, unrunnable.isEmpty(), !*r.unrunnable);
         }
         QCOMPARE(peHeaderOffset(far), qint64(0x12000080));
+    }
+
+    // Whether a Windows program opens a console, and whether its manifest makes UTF-8 its code page.
+    void windowsProgramFacts()
+    {
+        const QByteArray utf8 = R"(<assembly><application><windowsSettings><activeCodePage xmlns="x"> utf-8 </activeCodePage>)"
+                                "</windowsSettings></application></assembly>";
+        QByteArray legacy = utf8;
+        legacy.replace("utf-8", "Legacy");
+        const struct { const char *row; QByteArray file; bool gui, utf8CodePage; } rows[] = {
+            {"64-bit console", peProgram("\x64\x86", 3), false, false}, {"32-bit GUI", peProgram("\x4c\x01", 2), true, false},
+            {"64-bit UTF-8", peProgram("\x64\x86", 3, utf8), false, true}, {"32-bit UTF-8 GUI", peProgram("\x4c\x01", 2, utf8), true, true},
+            {"another code page", peProgram("\x64\x86", 3, legacy), false, false},
+            {"manifest of a DLL's id", peProgram("\x64\x86", 3, utf8, 2), false, false},
+            {"cut in its resources", peProgram("\x64\x86", 2, utf8).left(0x260), true, false},
+            {"no PE header", pe("\x64\x86").replace(0x80, 2, "NE"), false, false},
+        };
+        for (const auto &r : rows) {
+            const WindowsProgramFacts facts = readWindowsProgramFacts(r.file);
+            ROW_COMPARE(r.row, facts.gui, r.gui);
+            ROW_COMPARE(r.row, facts.utf8CodePage, r.utf8CodePage);
+        }
+    }
+
+    // How a Windows converter ended, from the whole status its starter reports.
+    void windowsStatus()
+    {
+        const struct { const char *report; const char *ending; } rows[] = {
+            {"status 0", "TOMBRA.EXE has finished.\n"}, {"status 1", "TOMBRA.EXE ended with status 1.\n"},
+            {"status 256", "TOMBRA.EXE ended with status 256.\n"},
+            {"status 3221225781", "TOMBRA.EXE ended: a DLL it needs is missing (0xC0000135).\n"},
+            {"status 3221225477", "TOMBRA.EXE ended: it crashed (access violation, 0xC0000005).\n"},
+            {"status 3221226505", "TOMBRA.EXE ended: it crashed (stack buffer overrun, 0xC0000409).\n"},
+            {"status 3221229568", "TOMBRA.EXE ended with status 0xC0001000.\n"},
+            {"status 4294967295", "TOMBRA.EXE ended with status 0xFFFFFFFF.\n"},
+            {"failed The program cannot be started.", ""},
+            {"status 4294967296", nullptr}, {"status ", nullptr}, {"status 12a", nullptr}, {"", nullptr}, {"ended 0", nullptr},
+        };
+        for (const auto &r : rows) {
+            const auto report = windows_status::decode(r.report);
+            ROW_COMPARE(r.report, report.has_value(), r.ending != nullptr);
+            if (!report)
+                continue;
+            ROW_COMPARE(r.report, report->started ? windows_status::ending("TOMBRA.EXE", report->status) : report->failure,
+                        std::string(*r.ending ? r.ending : r.report + 7));
+            ROW_COMPARE(r.report, windows_status::encode(*report), std::string(r.report));
+        }
     }
 
     // The one word form of the helper programs: only plain bytes stay, and

@@ -41,6 +41,16 @@ rm -rf "$bin" "$bin32" "$wine64only"
 mkdir -p "$bin" "$bin32" "$wine64only/bin" "$wine64only/lib/wine"
 cp "$hosttest" "$build"/bin/{zarvo,keldt,tombra,pashet,frelio,brenvik-console} "$build"/bin/brenvik-winstart*.exe \
    "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
+# The stand-ins that open their argument, and one whose DLL (VELCORE.DLL) is left out.
+cp "$windows"/{OPENER.EXE,OPENUTF8.EXE,OPENGUI.EXE,NEEDDLL.EXE} "$bin/"
+# A Windows program cut short: its headers are there, its code is not.
+head -c 2048 "$windows/OPENER.EXE" >"$bin/BROKEN.EXE"
+# A Polish locale (code page 1250) of our own, which needs no root.
+locales=$work/locales
+rm -rf "$locales"
+mkdir -p "$locales"
+localedef -i pl_PL -f UTF-8 "$locales/pl_PL.UTF-8" >/dev/null 2>&1 \
+    || { locales=; echo "NOTE: no pl_PL locale could be made (localedef and the package locales); its rows are skipped"; }
 # One 32-bit converter, with its starter, through wine32 where that works.
 cp "$build/windows-i686/bin/TOMBRA.EXE" "$build/bin/brenvik-winstart32.exe" "$bin32/" || wine32=
 [ -n "$wine32" ] || echo "NOTE: no 32-bit stand-in is run (no working wine32, or no i686 cross compiler)"
@@ -50,10 +60,10 @@ find "$bin" "$bin32" -name '*.exe' -exec chmod a-x {} +
 # that puts what its window would show into a file.
 ln -s "$wine64" "$wine64only/lib/wine/wine64"
 printf '#!/bin/sh\nexec "$(dirname "$0")/../lib/wine/wine64" "$@"\n' >"$wine64only/bin/wine"
-printf '#!/bin/sh\nshift 3\nexec "$@" </dev/null >"$0.out"\n' >"$bin/terminal"
+printf '#!/bin/sh\nshift 3\nexec "$@" </dev/null >"$0.out" 2>&1\n' >"$bin/terminal"
 chmod +x "$wine64only/bin/wine" "$bin/terminal"
 # Wine starts take minutes on a busy machine, past QtTest's five-minute
 # watchdog; CTest's timeout bounds the run.
 export QTEST_FUNCTION_TIMEOUT=1500000
-BRENVIK_TEST_WORK="$work/test" BRENVIK_TEST_WINE32=$wine32 BRENVIK_TEST_BIN32=$bin32 \
+BRENVIK_TEST_WORK="$work/test" BRENVIK_TEST_WINE32=$wine32 BRENVIK_TEST_LOCALES=$locales BRENVIK_TEST_BIN32=$bin32 \
 BRENVIK_TEST_WINE64_ONLY="$wine64only/bin" "$bin/$(basename "$hosttest")"
