@@ -15,6 +15,7 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 
 namespace {
 
@@ -78,6 +79,13 @@ private:
 QtPlatform::QtPlatform(QString argumentText)
     : m_argumentText(std::move(argumentText))
 {
+#ifndef Q_OS_WIN
+    // Qt's file dialog keeps its history (last folder, view, sidebar) in the
+    // user's QtProject.conf; the program keeps no settings between runs, so
+    // the user's settings are looked for where none can be read or written.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+#endif
 }
 
 QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
