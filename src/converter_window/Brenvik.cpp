@@ -92,7 +92,23 @@ bool Brenvik::Form_Load()
         m_platform.endProgram();
         return false;
     }
-    workDir = deriveWorkDir(m_platform.executableFolder(), m_platform.fileNamesIgnoreCase());
+    const QString exeFolder = m_platform.executableFolder();
+    workDir = deriveWorkDir(exeFolder, m_platform.fileNamesIgnoreCase());
+#ifndef Q_OS_WIN
+    // A copy installed for all users lies in a folder of the package manager's
+    // or one the user may not write: the converters would fail to write their
+    // results there. It works in the folder it was started in (the home folder
+    // from a desktop menu), or in the home folder when that may not be written.
+    if (isSharedCopy(exeFolder, m_platform.mayWrite(exeFolder))) {
+        const QString start = m_platform.currentDirectory();
+        workDir = m_platform.mayWrite(start) ? start : m_platform.homeFolder();
+    }
+    // From now on a name without a folder, such as a filter file typed into
+    // the equalizer, means a file in workDir, as it does for the converters
+    // started there. A folder that cannot be entered is reported at the
+    // first conversion.
+    m_platform.setCurrentDirectory(workDir);
+#endif
     CMDialog1.InitDir = workDir;
     setMode(modeForKeyword(m_platform.argumentText()));
     return true;

@@ -79,6 +79,12 @@ public:
     /// Lets pending window events run.
     virtual void processPendingEvents() = 0;
 
+    /// True when the user may write into `folder` (as the host's access
+    /// check with the real user's rights tells).
+    virtual bool mayWrite(const QString &folder) const = 0;
+    /// The user's home folder.
+    virtual QString homeFolder() const = 0;
+
     /// Folder of the program's executable file, in the host's notation.
     virtual QString executableFolder() const = 0;
     /// The program's command-line argument text ("" when none).

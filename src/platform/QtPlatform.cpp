@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -16,6 +17,10 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -228,6 +233,20 @@ void QtPlatform::beep()
 void QtPlatform::processPendingEvents()
 {
     QCoreApplication::processEvents();
+}
+
+bool QtPlatform::mayWrite(const QString &folder) const
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+#else
+    return QFileInfo(folder).isWritable();
+#endif
+}
+
+QString QtPlatform::homeFolder() const
+{
+    return QDir::toNativeSeparators(QDir::homePath());
 }
 
 QString QtPlatform::executableFolder() const

@@ -19,6 +19,8 @@ public:
     NumberSymbols numberSymbols() const override;
     void beep() override;
     void processPendingEvents() override;
+    bool mayWrite(const QString &folder) const override;
+    QString homeFolder() const override;
     QString executableFolder() const override;
     QString argumentText() const override;
     bool fileNamesIgnoreCase() const override;

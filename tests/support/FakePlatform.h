@@ -30,6 +30,8 @@ public:
     NumberSymbols numberSymbols() const override { return symbols; }
     void beep() override { ++beeps; }
     void processPendingEvents() override;
+    bool mayWrite(const QString &folder) const override { return !readOnlyFolders.contains(folder); }
+    QString homeFolder() const override { return home; }
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
@@ -38,7 +40,9 @@ public:
 
     // Settings a test may change.
     NumberSymbols symbols;
-    QString exeFolder = QStringLiteral("/opt/brenvik");
+    QString exeFolder = QStringLiteral("/home/ana/brenvik");
+    QString home = QStringLiteral("/home/ana");
+    QStringList readOnlyFolders;       ///< what mayWrite() refuses
     QString arguments;
     bool ignoreCase = false;
     QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
