@@ -387,13 +387,24 @@ void Brenvik::Command3D3_Click()
 
 void Brenvik::SSCommand1_Click()
 {
-    // Joined with the host's separator: elsewhere than on Windows a folder
-    // name may hold a "\" that is no separator.
+#ifdef Q_OS_WIN
     const QChar separator = m_platform.pathSeparator();
     const QString error = m_platform.startProgram(
         QStringLiteral("Explorer ") + workDir + separator + QStringLiteral("Manual") + separator
             + QStringLiteral("MBrenvik.mht"),
         NormalFocus);
+#else
+    // Elsewhere no browser shows every web archive: the same manual as a
+    // plain page, beside the program (the package links its folder there).
+    const QString manual = m_platform.executableFolder() + QStringLiteral("/Manual/MBrenvik.html");
+    const QString error = m_platform.openDocument(manual, this, [this, manual] {
+        m_platform.messageBox(QStringLiteral("The manual %1 cannot be shown: no program to show it "
+                                             "was found. Install a web browser (and xdg-utils), "
+                                             "or open the file with one.")
+                                  .arg(manual),
+                              MsgBox::Exclamation, QStringLiteral("Help"));
+    });
+#endif
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Help"));
 }

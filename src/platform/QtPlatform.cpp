@@ -103,6 +103,12 @@ QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
 #endif
 }
 
+QString QtPlatform::openDocument(const QString &path, QObject *context,
+                                 const std::function<void()> &noViewer)
+{
+    return openWithDesktopViewer(path, context, noViewer);
+}
+
 LaunchRefusal QtPlatform::startConverter(const ConverterCommand &command, const QString &title)
 {
 #ifdef Q_OS_WIN

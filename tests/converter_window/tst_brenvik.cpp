@@ -262,7 +262,7 @@ private slots:
              R"(1 /home/ana/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Refused|gone|IN.WAV|R.TIM)"},
             {"", "@answer=7 Command3D3 @answer=6 Command3D3", "counts message prompt", "2 0 0 1 2|52 Warning!|Really do You want to exit ?"},
             {"", "SSCommand1 @error=gone SSCommand1", "counts start message prompt",
-             "1 2 0 0 0|1 /home/ana/brenvik Explorer /home/ana/brenvik/Manual/MBrenvik.mht|48 Help|gone"},
+             "1 2 0 0 0|1 /home/ana/brenvik open /home/ana/brenvik/Manual/MBrenvik.html|48 Help|gone"},
         });
     }
 
@@ -318,6 +318,57 @@ private slots:
         QFile::setPermissions(root.filePath("read-only"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QString expected = root.filePath(workDir);
         QCOMPARE(got, expected + '|' + expected + '|' + expected);
+    }
+
+    // "Help" away from Windows hands the page beside the program to the desktop's opener (stand-ins
+    // on the PATH here). Its failure within the watch, or no opener at all, gives one message.
+    void help_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("message");
+        const QString noViewer = "The manual %1 cannot be shown: no program to show it was found. Install a web browser "
+                                 "(and xdg-utils), or open the file with one.";
+        QTest::newRow("the page opened") << "printf '%s' \"$1\" >\"$0.record\"" << true << "";
+        QTest::newRow("the opener fails") << "printf '%s' \"$1\" >\"$0.record\"; exit 4" << true << noViewer;
+        QTest::newRow("no opener") << "" << true << noViewer;
+        QTest::newRow("no manual") << "exit 0" << false << "\"%1\" cannot be opened: it does not exist.";
+    }
+    void help()
+    {
+        QFETCH(QString, opener);
+        QFETCH(bool, manual);
+        QFETCH(QString, message);
+        QTemporaryDir root;
+        const QString program = root.filePath("brenvik"), bin = root.filePath("bin"), page = program + "/Manual/MBrenvik.html";
+        QVERIFY(QDir().mkpath(program + "/Manual") && QDir().mkpath(bin));
+        if (QFile file(page); manual)
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        if (QFile script(bin + "/xdg-open"); !opener.isEmpty()) {
+            QVERIFY(script.open(QIODevice::WriteOnly) && script.write("#!/bin/sh\n" + opener.toUtf8() + "\n") > 0);
+            QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        const QString folder = QDir::currentPath();
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            QDir::setCurrent(folder);
+        });
+        qputenv("PATH", QFile::encodeName(bin));
+        TestPlatform platform({}, program);
+        Brenvik window(platform);
+        QVERIFY(window.Form_Load());
+        window.SSCommand1_Click();
+        if (!opener.isEmpty() && manual)
+            QTRY_COMPARE(readAll(bin + "/xdg-open.record"), page);
+        QList<QStringList> expected;
+        if (!message.isEmpty())
+            expected << QStringList{message.arg(page), "48", "Help"};
+        if (message.isEmpty())
+            QTest::qWait(300);  // a failure would have been reported by now
+        else
+            QTRY_COMPARE(platform.messages, expected);
+        QCOMPARE(platform.messages, expected);
     }
 
     // A filter file name without a folder is one file: the equalizer reads and saves it in the working

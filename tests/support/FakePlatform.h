@@ -21,6 +21,7 @@ public:
     struct Dialog { CommonDialog settings; int action; };
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
+    QString openDocument(const QString &path, QObject *context, const std::function<void()> &noViewer) override;
     LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override { return m_currentDirectory; }
@@ -47,7 +48,8 @@ public:
     bool ignoreCase = false;
     QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
     bool realStart = false;            ///< programs and converters really start (end-to-end tests)
-    QString startError;                ///< what a program's start gives when not real
+    QString startError;                ///< what a program's start (or a document's) gives when not real
+    bool viewerMissing = false;        ///< an opened document finds no viewer (when not real)
     LaunchRefusal converterRefusal;    ///< what a converter's start gives when not real
     bool deliverPendingEvents = false; ///< processPendingEvents() really delivers them
 
@@ -61,7 +63,7 @@ public:
 
     // Recordings.
     QList<Message> messages;
-    QList<Start> starts;  ///< programs and converters
+    QList<Start> starts;  ///< programs and converters; documents opened as "open <path>"
     QList<Dialog> dialogs;
     int beeps = 0, pendingEventRuns = 0, endCalls = 0, modalShows = 0;
 
