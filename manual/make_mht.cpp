@@ -2,9 +2,12 @@
 // Writes the manual as one MHTML web archive (RFC 2557): a MIME
 // multipart/related message whose first part is the HTML page and whose
 // further parts are the pictures it shows, so that a browser opens the
-// manual from a single file.
+// manual from a single file. With --html it writes the same page as plain
+// HTML instead, each picture in a data: URI, which every browser shows
+// (the form "Help" opens where there is no Explorer).
 //
 //   make_mht <archive.mht> <page.html> <picture.png>...
+//   make_mht --html <manual.html> <page.html> <picture.png>...
 //
 // The page refers to each picture as "cid:<file name>@manual.brenvik"; every
 // such reference must name a picture given on the command line and every
@@ -169,14 +172,38 @@ QByteArray archive(const QByteArray &html, const QList<Picture> &pictures,
     return out;
 }
 
+// The page with every "cid:" reference replaced by the picture as a data: URI.
+QByteArray plainPage(const QByteArray &html, const QList<Picture> &pictures)
+{
+    QByteArray page = html;
+    for (const Picture &picture : pictures)
+        page.replace("cid:" + contentId(picture.name),
+                     "data:image/png;base64," + picture.data.toBase64());
+    return page;
+}
+
+bool writeFile(const QString &path, const QByteArray &text)
+{
+    QSaveFile output(path);
+    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size()
+        || !output.commit()) {
+        fail(QStringLiteral("cannot write %1: %2").arg(path, output.errorString()));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    QStringList args = app.arguments().mid(1);
+    const bool plain = !args.isEmpty() && args.constFirst() == QLatin1String("--html");
+    if (plain)
+        args.removeFirst();
     if (args.size() < 2) {
-        fail(QStringLiteral("usage: make_mht <archive.mht> <page.html> <picture.png>..."));
+        fail(QStringLiteral("usage: make_mht [--html] <output> <page.html> <picture.png>..."));
         return 2;
     }
     const QString outputPath = args[0];
@@ -226,12 +253,7 @@ int main(int argc, char *argv[])
     if (!consistent)
         return 1;
 
-    const QByteArray text = archive(html, pictures, archiveDate(htmlPath));
-    QSaveFile output(outputPath);
-    if (!output.open(QIODevice::WriteOnly) || output.write(text) != text.size()
-        || !output.commit()) {
-        fail(QStringLiteral("cannot write %1: %2").arg(outputPath, output.errorString()));
-        return 1;
-    }
-    return 0;
+    const QByteArray text =
+        plain ? plainPage(html, pictures) : archive(html, pictures, archiveDate(htmlPath));
+    return writeFile(outputPath, text) ? 0 : 1;
 }

@@ -98,7 +98,23 @@ bool Brenvik::Form_Load()
         m_platform.endProgram();
         return false;
     }
-    workDir = deriveWorkDir(m_platform.executableFolder(), m_platform.fileNamesIgnoreCase());
+    const QString exeFolder = m_platform.executableFolder();
+    workDir = deriveWorkDir(exeFolder, m_platform.fileNamesIgnoreCase());
+#ifndef Q_OS_WIN
+    // A copy installed for all users lies in a folder of the package manager's
+    // or one the user may not write: the converters would fail to write their
+    // results there. It works in the folder it was started in (the home folder
+    // from a desktop menu), or in the home folder when that may not be written.
+    if (isSharedCopy(exeFolder, m_platform.mayWrite(exeFolder))) {
+        const QString start = m_platform.currentDirectory();
+        workDir = m_platform.mayWrite(start) ? start : m_platform.homeFolder();
+    }
+    // From now on a name without a folder, such as a filter file typed into
+    // the equalizer, means a file in workDir, as it does for the converters
+    // started there. A folder that cannot be entered is reported at the
+    // first conversion.
+    m_platform.setCurrentDirectory(workDir);
+#endif
     CMDialog1.InitDir = workDir;
     setMode(modeForKeyword(m_platform.argumentText()));
     return true;
@@ -377,13 +393,24 @@ void Brenvik::Command3D3_Click()
 
 void Brenvik::SSCommand1_Click()
 {
-    // Joined with the host's separator: elsewhere than on Windows a folder
-    // name may hold a "\" that is no separator.
+#ifdef Q_OS_WIN
     const QChar separator = m_platform.pathSeparator();
     const QString error = m_platform.startProgram(
         QStringLiteral("Explorer ") + workDir + separator + QStringLiteral("Manual") + separator
             + QStringLiteral("MBrenvik.mht"),
         NormalFocus);
+#else
+    // Elsewhere no browser shows every web archive: the same manual as a
+    // plain page, beside the program (the package links its folder there).
+    const QString manual = m_platform.executableFolder() + QStringLiteral("/Manual/MBrenvik.html");
+    const QString error = m_platform.openDocument(manual, this, [this, manual] {
+        m_platform.messageBox(QStringLiteral("The manual %1 cannot be shown: no program to show it "
+                                             "was found. Install a web browser (and xdg-utils), "
+                                             "or open the file with one.")
+                                  .arg(manual),
+                              MsgBox::Exclamation, QStringLiteral("Help"));
+    });
+#endif
     if (!error.isEmpty())
         m_platform.messageBox(error, MsgBox::Exclamation, QStringLiteral("Help"));
 }

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "FieldRules.h"
 
+#include <QDir>
+
 namespace {
 
 // The last three characters, or the whole text when shorter.
@@ -59,6 +61,18 @@ QString deriveWorkDir(const QString &exeFolder, bool ignoreCase)
     if (upper.startsWith(QLatin1String("C:\\US")) || upper.startsWith(QLatin1String("C:\\SO")))
         return QStringLiteral("c:\\velmora2");
     return ignoreCase ? upper : exeFolder;
+}
+
+bool isSharedCopy(const QString &exeFolder, bool writable)
+{
+    if (!writable)
+        return true;
+    const QString folder = QDir::cleanPath(exeFolder);
+    for (const QLatin1String root : {QLatin1String("/usr"), QLatin1String("/opt")}) {
+        if (folder == root || folder.startsWith(root + u'/'))
+            return true;
+    }
+    return false;
 }
 
 ConversionMode modeForKeyword(const QString &argumentText)

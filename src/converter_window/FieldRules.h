@@ -34,6 +34,11 @@ QString completeName(const QString &name, QStringView extension);
 /// folder itself, upper-cased where file names ignore case.
 QString deriveWorkDir(const QString &exeFolder, bool ignoreCase);
 
+/// True for a copy of the program installed for all users on a host other
+/// than Windows: its folder lies below /usr or /opt, or the user may not
+/// write it (`writable` false). Its working folder is then not its own.
+bool isSharedCopy(const QString &exeFolder, bool writable);
+
 /// The mode a start-up keyword selects: the whole text, upper-cased, equal to
 /// "TIMTOWAV", "WAVTOTIM", "BKTOTIM", "VELMTOTIM" or "VELMTOWAV"; any other
 /// text (or none) selects the simulation results → .WAV mode.

@@ -8,9 +8,13 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <limits>
 #include <optional>
+#include <string>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
@@ -46,15 +50,55 @@ QString fieldName(int index)
 
 } // namespace
 
-QByteArray filterNumberText(double value)
+namespace {
+
+// As many significant digits as the general number format prints: enough to
+// bring back every slider position, few enough that a typed 7.3, held as
+// 7.299999999999997 after the slider grid, is written as it was typed.
+constexpr int SignificantDigits = 15;
+
+// Scientific text of `magnitude` with SignificantDigits digits ("d.ddd...e+XX"):
+// rounded to the nearest, or toward zero where the nearest would read back
+// beyond `limit` (or beyond the largest double).
+std::string significantText(double magnitude, double limit)
 {
-    // Fixed notation without a precision is the shortest text that reads
-    // back exactly; the longest, for the largest and the subnormal values,
-    // stays below 330 characters.
-    char buffer[512];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                      std::chars_format::fixed);
-    return QByteArray(buffer, int(result.ptr - buffer));
+    char buffer[64];
+    char *end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                    std::chars_format::scientific, SignificantDigits - 1)
+                          .ptr;
+    double nearest = 0;
+    if (std::from_chars(buffer, end, nearest).ec == std::errc() && nearest <= limit)
+        return std::string(buffer, end);
+    // Enough digits that no rounding of the last reaches the 15th: cut after it.
+    end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
+                        40)
+              .ptr;
+    char *exponent = std::find(buffer, end, 'e');
+    return std::string(buffer, std::size_t(1 + SignificantDigits)) + std::string(exponent, end);
+}
+
+} // namespace
+
+QByteArray filterNumberText(double value, double limit)
+{
+    const std::string text = significantText(std::fabs(value), limit);
+    const std::size_t e = text.find('e');
+    std::string digits = text.substr(0, 1) + text.substr(2, e - 2);
+    const std::size_t last = digits.find_last_not_of('0');
+    if (last == std::string::npos)
+        return "0";
+    digits.erase(last + 1);
+    // Digits before the decimal point: one, moved by the exponent.
+    const long before = 1 + std::strtol(text.c_str() + e + 1, nullptr, 10);
+    const long count = long(digits.size());
+    std::string plain;
+    if (before <= 0)
+        plain = "0." + std::string(std::size_t(-before), '0') + digits;
+    else if (before >= count)
+        plain = digits + std::string(std::size_t(before - count), '0');
+    else
+        plain = digits.substr(0, std::size_t(before)) + '.' + digits.substr(std::size_t(before));
+    return QByteArray::fromStdString(plain);
 }
 
 QString checkFilterBands(const FilterBands &bands)
@@ -75,14 +119,14 @@ QString checkFilterBands(const FilterBands &bands)
 QByteArray filterFileText(const FilterBands &bands)
 {
     QByteArray text;
-    auto put = [&text](double value) {
+    auto put = [&text](double value, double limit) {
         text += value < 0 ? '-' : ' ';
-        text += filterNumberText(value);
+        text += filterNumberText(value, limit);
         text += ' ';
     };
     for (int k = 0; k < BandCount; ++k) {
-        put(bands.frequency[k]);
-        put(bands.gain[k]);
+        put(bands.frequency[k], std::numeric_limits<double>::max());
+        put(bands.gain[k], MaxFilterGain);
         text += "\r\n";
     }
     return text;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 
 class QIODevice;
 
@@ -38,18 +39,22 @@ inline constexpr int MaxFilterFieldLength = 400;
 /// many bytes, so a huge file of blanks costs no more than a small one.
 inline constexpr qint64 MaxFilterScanBytes = 1 << 20;
 
-/// The shortest plain decimal text (no exponent, "." as the decimal point,
-/// no sign) of |value| that reads back to the same double: 31.5 gives
-/// "31.5", 1e-7 gives "0.0000001", 1e21 gives "1000000000000000000000".
-/// Needs a finite value.
-QByteArray filterNumberText(double value);
+/// The plain decimal text (no exponent, "." as the decimal point, no sign)
+/// of |value| rounded to 15 significant digits, as short as it reads back
+/// to that rounded number: 31.5 gives "31.5", 7.299999999999997 gives "7.3",
+/// 1e-7 gives "0.0000001", 1e21 gives "1000000000000000000000". Where the
+/// rounded number would pass `limit` it is rounded toward zero instead, so
+/// that a value within a limit is written within it. Needs a finite value.
+QByteArray filterNumberText(double value,
+                            double limit = std::numeric_limits<double>::max());
 
 /// "" when the bands can be written and shown, otherwise what is wrong
 /// ("the gain of band 3 is not a finite number"): every value must be
 /// finite and every gain within the limit (gainWithinLimit()).
 QString checkFilterBands(const FilterBands &bands);
 
-/// The whole file in ASCII: ten lines "<f> <g> \r\n", each number preceded by
+/// The whole file in ASCII: ten lines "<f> <g> \r\n", each number written by
+/// filterNumberText() (a gain within MaxFilterGain) and preceded by
 /// a blank when it is not negative (-0 included) and by "-" when it is
 /// negative, and followed by one blank. Needs bands that pass
 /// checkFilterBands().

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -180,6 +181,34 @@ QString startHostCommandLine(const QString &commandLine, const QString &ownFolde
     if (!program.error.isEmpty())
         return program.error;
     return startHostCommand(hostCommandFor(program, commandLine));
+}
+
+QString openWithDesktopViewer(const QString &path, QObject *context,
+                              const std::function<void()> &noViewer, int watchMs)
+{
+    if (!QFileInfo::exists(path))
+        return QStringLiteral("%1 cannot be opened: it does not exist.").arg(quoted(path));
+    const QString opener = findProgram(QStringLiteral("xdg-open"), QString(), QDir::currentPath(),
+                                       pathVariable());
+    if (opener.isEmpty()) {
+        noViewer();
+        return {};
+    }
+    QElapsedTimer watch;
+    watch.start();
+    const auto ended = [watch, watchMs, noViewer](int status) {
+#ifdef Q_OS_UNIX
+        const bool succeeded = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+#else
+        const bool succeeded = status == 0;
+#endif
+        if (!succeeded && !watch.hasExpired(watchMs))
+            noViewer();
+    };
+    if (!startHostCommand({opener, {opener, path}, QStringLiteral("xdg-open")}, context, ended)
+             .isEmpty())
+        noViewer();
+    return {};
 }
 
 QString startHostCommand(const HostCommand &command)

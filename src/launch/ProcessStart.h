@@ -35,6 +35,21 @@ QString startHostCommand(const HostCommand &command);
 QString startHostCommand(const HostCommand &command, QObject *context,
                          const std::function<void(int)> &ended);
 
+/// How long the desktop's opener is watched: its own failure shows within
+/// this time, while a viewer it started and waits for may run for hours.
+inline constexpr int OpenerWatchMs = 5000;
+
+/// Hands the file `path` to the desktop's opener ("xdg-open", found as
+/// findHostProgram() finds it) without waiting for it, on a host other than
+/// Windows. Returns a message for the user when the file does not exist.
+/// Otherwise `noViewer` is called when nothing could be found to show the
+/// file: at once when the opener is missing or cannot be started, later
+/// (from the event loop, while `context` lives) when it ends with a status
+/// other than 0 within `watchMs`.
+QString openWithDesktopViewer(const QString &path, QObject *context,
+                              const std::function<void()> &noViewer,
+                              int watchMs = OpenerWatchMs);
+
 /// Starts a program from one command-line text on a host other than Windows,
 /// detached, in the current directory, without waiting, found as
 /// findHostProgram() finds it.

@@ -7,7 +7,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QDialog;
+class QObject;
 class QWidget;
 
 /// The common file dialog of a window: the settings made before it is shown
@@ -51,6 +54,14 @@ public:
     /// names what could not be found or started.
     virtual QString startProgram(const QString &commandLine, int windowStyle) = 0;
 
+    /// Hands the file `path` to the desktop's viewer for it without waiting.
+    /// Returns a message for the user when the file does not exist. Else
+    /// `noViewer` is called when no program to show the file was found: at
+    /// once, or later from the event loop (while `context` lives) when the
+    /// desktop's opener fails within a few seconds.
+    virtual QString openDocument(const QString &path, QObject *context,
+                                 const std::function<void()> &noViewer) = 0;
+
     /// Looks for the converter that `command` names, from the current
     /// directory, writes the line as that converter must receive it, and
     /// starts it without waiting, in a window of its own where the host gives
@@ -78,6 +89,12 @@ public:
     virtual void beep() = 0;
     /// Lets pending window events run.
     virtual void processPendingEvents() = 0;
+
+    /// True when the user may write into `folder` (as the host's access
+    /// check with the real user's rights tells).
+    virtual bool mayWrite(const QString &folder) const = 0;
+    /// The user's home folder.
+    virtual QString homeFolder() const = 0;
 
     /// Folder of the program's executable file, in the host's notation.
     virtual QString executableFolder() const = 0;

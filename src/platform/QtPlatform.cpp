@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -15,6 +16,11 @@
 #include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -78,6 +84,13 @@ private:
 QtPlatform::QtPlatform(QString argumentText)
     : m_argumentText(std::move(argumentText))
 {
+#ifndef Q_OS_WIN
+    // Qt's file dialog keeps its history (last folder, view, sidebar) in the
+    // user's QtProject.conf; the program keeps no settings between runs, so
+    // the user's settings are looked for where none can be read or written.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, QStringLiteral("/dev/null"));
+#endif
 }
 
 QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
@@ -88,6 +101,12 @@ QString QtPlatform::startProgram(const QString &commandLine, int windowStyle)
     Q_UNUSED(windowStyle);
     return startHostCommandLine(commandLine, executableFolder());
 #endif
+}
+
+QString QtPlatform::openDocument(const QString &path, QObject *context,
+                                 const std::function<void()> &noViewer)
+{
+    return openWithDesktopViewer(path, context, noViewer);
 }
 
 LaunchRefusal QtPlatform::startConverter(const ConverterCommand &command, const QString &title)
@@ -221,6 +240,20 @@ void QtPlatform::beep()
 void QtPlatform::processPendingEvents()
 {
     QCoreApplication::processEvents();
+}
+
+bool QtPlatform::mayWrite(const QString &folder) const
+{
+#ifdef Q_OS_UNIX
+    return ::access(QFile::encodeName(folder).constData(), W_OK) == 0;
+#else
+    return QFileInfo(folder).isWritable();
+#endif
+}
+
+QString QtPlatform::homeFolder() const
+{
+    return QDir::toNativeSeparators(QDir::homePath());
 }
 
 QString QtPlatform::executableFolder() const

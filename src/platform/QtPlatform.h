@@ -10,6 +10,8 @@ public:
     QtPlatform(QString argumentText = QString());
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
+    QString openDocument(const QString &path, QObject *context,
+                         const std::function<void()> &noViewer) override;
     LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override;
@@ -19,6 +21,8 @@ public:
     NumberSymbols numberSymbols() const override;
     void beep() override;
     void processPendingEvents() override;
+    bool mayWrite(const QString &folder) const override;
+    QString homeFolder() const override;
     QString executableFolder() const override;
     QString argumentText() const override;
     bool fileNamesIgnoreCase() const override;

@@ -4,6 +4,7 @@
 #include "Brenvik.h"
 #include "FakePlatform.h"
 #include "FilterFileName.h"
+#include "RealHost.h"
 #include "RowCheck.h"
 #include "StartUp.h"
 
@@ -19,12 +20,18 @@
 #include <QLineEdit>
 #include <QMetaEnum>
 #include <QMouseEvent>
+#include <QScopeGuard>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -120,6 +127,41 @@ struct Window
     }
 };
 
+// Runs the start-up with the real host in a child process started in `start` with the home folder
+// `home`; for root without any capability, so that folder permissions hold as for a user. Gives the
+// working folder, the dialogs' start folder and the current folder afterwards, or what went wrong.
+QString startUpInChild(const QString &exeFolder, const QString &start, const QString &home)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return "no pipe";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+        __user_cap_data_struct none[2]{};
+        QByteArray out = "cannot drop the capabilities or enter the start folder";
+        if (::syscall(SYS_capset, &header, none) == 0 && QDir::setCurrent(start)) {
+            qputenv("HOME", QFile::encodeName(home));
+            TestPlatform platform({}, exeFolder);
+            Brenvik window(platform);
+            out = window.Form_Load() ? QFile::encodeName(window.workDir + u'|' + window.CMDialog1.InitDir + u'|' + QDir::currentPath())
+                                     : "the start-up failed";
+        }
+        const bool written = ::write(fds[1], out.constData(), size_t(out.size())) == out.size();
+        ::_exit(written ? 0 : 1);
+    }
+    ::close(fds[1]);
+    QByteArray got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        got.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0 ? QFile::decodeName(got) : "the child failed: " + QFile::decodeName(got);
+}
+
 } // namespace
 
 class TestBrenvik : public QObject
@@ -214,23 +256,174 @@ private slots:
     {
         Window::run({
             {"WAVTOTIM", "@symbols=,. @error=none Wav=IN Command3D2", "counts message prompt start Wav",
-             "2 1 0 0 0|48 Warning - incompatible settings!|none|1 / rundll32.exe shell32.dll,Control_RunDLL intl.cpl|IN"},
+             "2 1 0 0 0|48 Warning - incompatible settings!|none|1 /home/ana/brenvik rundll32.exe shell32.dll,Control_RunDLL intl.cpl|IN"},
             {"TIMTOWAV", "StereoOpt Wav=a TimLeft=b Command3D2", "counts message prompt Wav",
              "1 0 0 0 0|48 File Specification Error|CAUTION! - You Must Specify the name of all the files!|a"},
             {"WAVTOTIM", "Wav=IN\"x TimLeft=L TimRight=R Command3D2", "counts prompt Wav",
              "1 0 0 0 0|The file name IN\"x cannot be handed to the converter: a file name must not contain a double quote (\") or a "
              "NUL character, nor end in a backslash (\\). Please correct it.|IN\"x"},
             {"WAVTOTIM", "@folders=/elsewhere MonoOpt Wav=IN TimLeft=L Command3D2", "counts message prompt",
-             "1 0 0 0 0|48 Conversion Error|The working folder /opt/brenvik cannot be used: it does not exist or cannot be entered. "
+             "1 0 0 0 0|48 Conversion Error|The working folder /home/ana/brenvik cannot be used: it does not exist or cannot be entered. "
              "The converter was not started."},
             {nullptr, "Wav=a TimLeft=b TimRight=c Command3D2", "counts prompt", "1 0 0 0 0|No conversion mode is selected."},
             // Started in the working folder, the names completed (the right one though mono).
             {"WAVTOTIM", "@refused=gone MonoOpt Wav=IN TimLeft=L TimRight=R Command3D2", "start message prompt Wav TimRight",
-             R"(1 /opt/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Refused|gone|IN.WAV|R.TIM)"},
+             R"(1 /home/ana/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Refused|gone|IN.WAV|R.TIM)"},
             {"", "@answer=7 Command3D3 @answer=6 Command3D3", "counts message prompt", "2 0 0 1 2|52 Warning!|Really do You want to exit ?"},
             {"", "SSCommand1 @error=gone SSCommand1", "counts start message prompt",
-             "1 2 0 0 0|1 / Explorer /opt/brenvik/Manual/MBrenvik.mht|48 Help|gone"},
+             "1 2 0 0 0|1 /home/ana/brenvik open /home/ana/brenvik/Manual/MBrenvik.html|48 Help|gone"},
         });
+    }
+
+    // The working folder by where the copy lies and who may write there ("ro:" marks a folder the
+    // user may not write); the dialogs start there and it is the current folder from the start on.
+    void workDir_data()
+    {
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("workDir");
+        QTest::newRow("a writable copy keeps its folder") << "/home/ana/brenvik" << "/home/ana/work" << "/home/ana/brenvik";
+        QTest::newRow("the package's copy: the start folder") << "/usr/lib/brenvik" << "/home/ana/work" << "/home/ana/work";
+        QTest::newRow("a copy below /opt") << "/opt/brenvik" << "/home/ana/work" << "/home/ana/work";
+        QTest::newRow("a copy the user may not write") << "ro:/srv/brenvik" << "/home/ana/work" << "/home/ana/work";
+        QTest::newRow("started in /: the home folder") << "/usr/lib/brenvik" << "ro:/" << "/home/ana";
+    }
+    void workDir()
+    {
+        QFETCH(QString, exe);
+        QFETCH(QString, start);
+        QFETCH(QString, workDir);
+        Window t(nullptr);
+        for (QString *folder : {&exe, &start}) {
+            if (folder->startsWith("ro:"))
+                t.platform.readOnlyFolders << folder->remove(0, 3);
+        }
+        t.platform.exeFolder = exe;
+        QVERIFY(t.platform.setCurrentDirectory(start));
+        QVERIFY(t.w->Form_Load());
+        QCOMPARE(t.w->workDir + ' ' + t.w->CMDialog1.InitDir + ' ' + t.platform.currentDirectory(), workDir + ' ' + workDir + ' ' + workDir);
+    }
+
+    // The same with the real host, whose access check sees the folder's permissions.
+    void workDirOfRealCopy_data()
+    {
+        QTest::addColumn<QString>("exe");
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("workDir");
+        QTest::newRow("a copy the user may not write: the start folder") << "read-only" << "start" << "start";
+        QTest::newRow("neither may be written: the home folder") << "read-only" << "read-only" << "home";
+        QTest::newRow("a writable copy keeps its folder") << "copy" << "start" << "copy";
+    }
+    void workDirOfRealCopy()
+    {
+        QFETCH(QString, exe);
+        QFETCH(QString, start);
+        QFETCH(QString, workDir);
+        QTemporaryDir root;
+        for (const char *folder : {"read-only", "start", "home", "copy"})
+            QVERIFY(QDir(root.path()).mkdir(folder));
+        QVERIFY(QFile::setPermissions(root.filePath("read-only"), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther));
+        const QString got = startUpInChild(root.filePath(exe), root.filePath(start), root.filePath("home"));
+        QFile::setPermissions(root.filePath("read-only"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QString expected = root.filePath(workDir);
+        QCOMPARE(got, expected + '|' + expected + '|' + expected);
+    }
+
+    // "Help" away from Windows hands the page beside the program to the desktop's opener (stand-ins
+    // on the PATH here). Its failure within the watch, or no opener at all, gives one message.
+    void help_data()
+    {
+        QTest::addColumn<QString>("opener");
+        QTest::addColumn<bool>("manual");
+        QTest::addColumn<QString>("message");
+        const QString noViewer = "The manual %1 cannot be shown: no program to show it was found. Install a web browser "
+                                 "(and xdg-utils), or open the file with one.";
+        QTest::newRow("the page opened") << "printf '%s' \"$1\" >\"$0.record\"" << true << "";
+        QTest::newRow("the opener fails") << "printf '%s' \"$1\" >\"$0.record\"; exit 4" << true << noViewer;
+        QTest::newRow("no opener") << "" << true << noViewer;
+        QTest::newRow("no manual") << "exit 0" << false << "\"%1\" cannot be opened: it does not exist.";
+    }
+    void help()
+    {
+        QFETCH(QString, opener);
+        QFETCH(bool, manual);
+        QFETCH(QString, message);
+        QTemporaryDir root;
+        const QString program = root.filePath("brenvik"), bin = root.filePath("bin"), page = program + "/Manual/MBrenvik.html";
+        QVERIFY(QDir().mkpath(program + "/Manual") && QDir().mkpath(bin));
+        if (QFile file(page); manual)
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        if (QFile script(bin + "/xdg-open"); !opener.isEmpty()) {
+            QVERIFY(script.open(QIODevice::WriteOnly) && script.write("#!/bin/sh\n" + opener.toUtf8() + "\n") > 0);
+            QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
+        }
+        const QByteArray path = qgetenv("PATH");
+        const QString folder = QDir::currentPath();
+        const auto restore = qScopeGuard([&] {
+            qputenv("PATH", path);
+            QDir::setCurrent(folder);
+        });
+        qputenv("PATH", QFile::encodeName(bin));
+        TestPlatform platform({}, program);
+        Brenvik window(platform);
+        QVERIFY(window.Form_Load());
+        window.SSCommand1_Click();
+        if (!opener.isEmpty() && manual)
+            QTRY_COMPARE(readAll(bin + "/xdg-open.record"), page);
+        QList<QStringList> expected;
+        if (!message.isEmpty())
+            expected << QStringList{message.arg(page), "48", "Help"};
+        if (message.isEmpty())
+            QTest::qWait(300);  // a failure would have been reported by now
+        else
+            QTRY_COMPARE(platform.messages, expected);
+        QCOMPARE(platform.messages, expected);
+    }
+
+    // A filter file name without a folder is one file: the equalizer reads and saves it in the working
+    // folder, where the converter is started, not in the folder Brenvik was started in.
+    void relativeFilterFile()
+    {
+        QTemporaryDir root;
+        const QString start = root.filePath("start"), work = root.filePath("home"), record = root.filePath("record.jsonl");
+        QVERIFY(QDir().mkpath(start) && QDir().mkpath(work));
+        const QByteArray three = "31.5 3 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0",
+                         six = "31.5 6 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0";
+        for (const auto &[folder, content] : {std::pair(start, three), std::pair(work, six)}) {
+            QFile file(folder + "/hall.dat");
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+        }
+        QVERIFY(QFile(root.filePath("room._01")).open(QIODevice::WriteOnly));
+        const QString folder = QDir::currentPath();
+        const auto restore = qScopeGuard([&] { QDir::setCurrent(folder); });
+        qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(record));
+        Window t(nullptr);
+        t.platform.realStart = true;
+        t.platform.exeFolder = QCoreApplication::applicationDirPath();
+        t.platform.home = work;
+        t.platform.readOnlyFolders = {t.platform.exeFolder, start};  // installed, started where nothing may be written
+        QVERIFY(t.platform.setCurrentDirectory(start));
+        QVERIFY(t.w->Form_Load());
+        QString shown;
+        t.platform.dialogResults = {"hall.dat"};
+        t.platform.modalScripts = {
+            [&](QDialog &eq) { eq.findChild<QLineEdit *>("Textfiltname")->setText("hall.dat"); },
+            [&](QDialog &eq) {
+                shown = eq.findChild<QLineEdit *>("Text1(0)")->text();
+                eq.findChild<QScrollBar *>("VScroll1(1)")->setValue(-2000);
+                QTest::mouseClick(eq.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
+            }};
+        t.act("Label2 Label2 Label2");  // named and closed; off; opened again with it and saved
+        t.act("Wav=" + root.filePath("room._01") + " TimLeft=" + root.filePath("out.wav") + " Command3D2");
+        QByteArray text;
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !text.endsWith('\n'); QTest::qWait(20))
+            text = readAll(record).toUtf8();
+        const QJsonObject got = QJsonDocument::fromJson(text).object();
+        QCOMPARE(shown + ' ' + t.w->workDir + ' ' + filterFileName, "+6. " + work + " hall.dat");
+        const QStringList args = got.value("args").toVariant().toStringList();
+        QCOMPARE(got.value("cwd").toString() + ' ' + args.value(args.size() - 1), QDir(work).canonicalPath() + " hall.dat");
+        QCOMPARE(readAll(start + "/hall.dat").toUtf8(), three);
+        QVERIFY2(readAll(work + "/hall.dat").contains("\r\n 63  10 \r\n"), qPrintable(readAll(work + "/hall.dat")));
     }
 
     void fileDialogs()
@@ -240,8 +433,8 @@ private slots:
         const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV ", tim = "MLSSA Imp.Resp. File (*.TIM)|*.TIM ";
         Window::run({
             {"TIMTOWAV", "@choose=R CommRight TimLeft=Room.TIM CommLeft", "dialog TimLeft TimRight", "1 " + tim + "Room.TIM |Room.TIM|R.tim"},
-            {"VELMTOWAV", "TimLeft=room.tim CommLeft", "dialog TimLeft", "2 " + wav + "*.WAV /opt/brenvik|room.tim"},
-            {"VELMTOTIM", "CommWav", "dialog", "1 Velmora files (*._*)|*._* *._* /opt/brenvik"},
+            {"VELMTOWAV", "TimLeft=room.tim CommLeft", "dialog TimLeft", "2 " + wav + "*.WAV /home/ana/brenvik|room.tim"},
+            {"VELMTOTIM", "CommWav", "dialog", "1 Velmora files (*._*)|*._* *._* /home/ana/brenvik"},
             {"WAVTOTIM", R"(@case @choose=C:\DATA\take1 CommLeft CommLeft)", "TimLeft dialog", R"(c:\data\take1.tim|2 )" + tim + R"(c:\data\take1.tim )"},
         });
     }

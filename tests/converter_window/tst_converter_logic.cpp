@@ -30,6 +30,29 @@ private slots:
             ROW_COMPARE(r.name, completeName(QString::fromLatin1(r.name), u".WAV"), QString::fromLatin1(r.completed));
     }
 
+    // Installed for all users: below /usr or /opt (as whole folder names), or a folder the user may not write.
+    void sharedCopy_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("the package's folder") << "/usr/lib/brenvik" << true << true;
+        QTest::newRow("below /usr/local") << "/usr/local/bin" << true << true;
+        QTest::newRow("below /opt") << "/opt/brenvik" << true << true;
+        QTest::newRow("/opt itself, spelt with a slash") << "/opt/" << true << true;
+        QTest::newRow("a name that only begins so") << "/usrdata/brenvik" << true << false;
+        QTest::newRow("a folder named opt elsewhere") << "/home/ana/opt/brenvik" << true << false;
+        QTest::newRow("a build tree") << "/home/ana/brenvik/build/bin" << true << false;
+        QTest::newRow("a folder the user may not write") << "/srv/tools/brenvik" << false << true;
+    }
+    void sharedCopy()
+    {
+        QFETCH(QString, folder);
+        QFETCH(bool, writable);
+        QFETCH(bool, shared);
+        QCOMPARE(isSharedCopy(folder, writable), shared);
+    }
+
     void workDirAndKeyword()
     {
         const struct { const char *folder; bool ignoreCase; const char *workDir; } dirs[] = {

@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <functional>
+#include <limits>
 
 #include <linux/capability.h>
 #include <sys/resource.h>
@@ -175,8 +176,49 @@ private slots:
     {
         FilterBands b = bands({-12.5, 0, 7.299999999999997, 1e-7, 1e21, 0, 0, 0, 0, 6.25});
         b.frequency[1] = -0.0;
-        QCOMPARE(filterFileText(b), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.299999999999997 \r\n 250  0.0000001 \r\n 500  "
+        QCOMPARE(filterFileText(b), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.3 \r\n 250  0.0000001 \r\n 500  "
                                                "1000000000000000000000 \r\n 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  6.25 \r\n"));
+    }
+
+    // At most 15 significant digits, rounded to the nearest; toward zero where that would pass the limit.
+    void digits_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("limit");
+        QTest::addColumn<QByteArray>("text");
+        const double most = std::numeric_limits<double>::max();
+        QTest::newRow("7.3 off the slider grid") << 7.299999999999997 << most << QByteArray("7.3");
+        QTest::newRow("16th digit rounds up") << 0.1234567890123456 << most << QByteArray("0.123456789012346");
+        QTest::newRow("16th digit rounds down") << -98765.43210987654 << most << QByteArray("98765.4321098765");
+        QTest::newRow("no exponent when small") << 1.25e-7 << most << QByteArray("0.000000125");
+        QTest::newRow("gain limit: toward zero") << MaxFilterGain << MaxFilterGain << QByteArray("1000000015047460000000000000000");
+        QTest::newRow("below the limit: nearest") << 1.2345678901234567e29 << MaxFilterGain << QByteArray("123456789012346000000000000000");
+        QTest::newRow("largest double stays finite") << most << most << QByteArray("179769313486231") + QByteArray(294, '0');
+    }
+    void digits()
+    {
+        QFETCH(double, value);
+        QFETCH(double, limit);
+        QFETCH(QByteArray, text);
+        QCOMPARE(filterNumberText(value, limit), text);
+    }
+
+    // A typed 7.3 is saved as "7.3"; read back on the same range it gives the same gains and sliders.
+    void typedGainSaved()
+    {
+        auto w = open();
+        act(w.get(), {"Text1(2)=7.3", "Text1(5)=-12.35"});
+        fake->dialogResults.push_back(path("typed.DAT"));
+        act(w.get(), {"Command3D2"});
+        QVERIFY(!w->isVisible());
+        const QList<QByteArray> lines = content(path("typed.DAT")).split('\n');
+        QCOMPARE(lines.value(2), QByteArray(" 125  7.3 \r"));
+        auto back = open();
+        QCOMPARE(text(back.get(), "Topp") + text(back.get(), "Bottom"), "+50.0-50.0");
+        for (int k = 0; k < BandCount; ++k) {
+            QCOMPARE(back->sliderPosition(k), w->sliderPosition(k));
+            QCOMPARE(back->bands().bandGain[k], w->bands().bandGain[k]);
+        }
     }
 
     // What a read gives ("": the flat filter), and how far it reads at most.

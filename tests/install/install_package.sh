@@ -34,7 +34,9 @@ done
 
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb -x failed"
 dir=$scratch/root/usr/$installdir link=$scratch/root/usr/bin/brenvik
-[[ $expect_manual == 0 || -s $dir/Manual/MBrenvik.mht ]] || fail "no manual $dir/Manual/MBrenvik.mht"
+for manual in MBrenvik.mht MBrenvik.html; do
+    [[ $expect_manual == 0 || -s $dir/Manual/$manual ]] || fail "no manual $dir/Manual/$manual"
+done
 # What the program starts must lie beside it: the converters, the console program, the Windows starters.
 for f in zarvo keldt tombra pashet frelio brenvik-console $(cd "$build/bin" && ls brenvik-winstart*.exe 2>/dev/null); do
     [[ -x $dir/$f || ($f == *.exe && -f $dir/$f) ]] || fail "the package lacks $dir/$f beside the program"

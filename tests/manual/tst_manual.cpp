@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Manual/MBrenvik.mht: a well-formed MHTML archive of the manual's page that explains every message.
+// Manual/MBrenvik.mht: a well-formed MHTML archive of the manual's page that explains every message;
+// Manual/MBrenvik.html: the same page on its own.
 
 #include <QDirIterator>
 #include <QFile>
@@ -86,6 +87,7 @@ const char *const programMessages[] = {
     "WINEPREFIX is the relative path %1, which Wine does not accept; it must be an absolute path",
     "WINEARCH is %1, but the Wine prefix %2 is %3-bit",
     "it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a 64-bit prefix for it (WINEPREFIX)",
+    "The manual %1 cannot be shown: no program to show it was found. Install a web browser (and xdg-utils), or open the file with one.",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."
 };
 
@@ -135,6 +137,21 @@ private slots:
             QVERIFY2(sources.contains(message.replace("\\", "\\\\").replace("\"", "\\\"").replace("\r", "\\r")),
                      qPrintable("the program no longer shows: " + message));
         }
+    }
+
+    // Manual/MBrenvik.html, what "Help" opens where no browser shows the archive: the same page, each
+    // picture inside it as a data: URI holding the very PNG file, so it needs no file beside it.
+    void page()
+    {
+        QString page = QString::fromUtf8(readAll(QStringLiteral(BRENVIK_MANUAL_PAGE)));
+        QVERIFY(!page.isEmpty());
+        for (const char *picture : {"brenvik.png", "equal.png"}) {
+            const QByteArray png = readAll(QStringLiteral(BRENVIK_DOCS_DIR "/") + picture);
+            const QString uri = "data:image/png;base64," + QString::fromLatin1(png.toBase64());
+            QVERIFY2(!png.isEmpty() && page.count(uri) == 1, picture);
+            page.replace(uri, QStringLiteral("cid:%1@manual.brenvik").arg(QLatin1String(picture)));
+        }
+        QCOMPARE(page, QString::fromUtf8(readAll(QStringLiteral(BRENVIK_MANUAL_HTML))));
     }
 };
 

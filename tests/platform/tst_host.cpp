@@ -5,6 +5,7 @@
 #include "RowCheck.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -201,6 +202,42 @@ private slots:
         whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
         QVERIFY(!QtPlatform().showFileDialog(d, CommonDialog::OpenDialog, nullptr));
         QCOMPARE(d.FileName, QStringLiteral("keep"));
+    }
+
+    // The program keeps no settings: a file dialog used, confirmed and cancelled, leaves a fresh home
+    // folder empty (Qt's dialog would keep its history in .config/QtProject.conf). The dialogs run in
+    // a child started with that home, this test function alone.
+    void noSettingsKept()
+    {
+        if (qEnvironmentVariableIsSet("BRENVIK_TEST_FRESH_HOME")) {
+            CommonDialog d{.Filter = "Filter File (*.DAT)|*.DAT", .FileName = "*.DAT", .InitDir = QDir::homePath()};
+            whenShown<QFileDialog>([](QFileDialog *box) {
+                auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+                name->setText("take");
+                QTest::keyClick(name, Qt::Key_Return);
+            });
+            QVERIFY(QtPlatform().showFileDialog(d, CommonDialog::SaveDialog, nullptr));
+            whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });
+            QVERIFY(!QtPlatform().showFileDialog(d, CommonDialog::OpenDialog, nullptr));
+            return;
+        }
+        QTemporaryDir home;
+        QProcess child;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+            environment.remove(QLatin1String(name));
+        environment.insert("HOME", home.path());
+        environment.insert("BRENVIK_TEST_FRESH_HOME", "1");
+        child.setProcessEnvironment(environment);
+        child.start(QCoreApplication::applicationFilePath(), {"noSettingsKept"});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAllStandardOutput().constData());
+        QStringList left;
+        QDirIterator it(home.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            left << QDir(home.path()).relativeFilePath(it.next());
+        QCOMPARE(left, QStringList());
     }
 };
 

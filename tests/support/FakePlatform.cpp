@@ -14,6 +14,16 @@ QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
     return realStart ? startHostCommandLine(commandLine, exeFolder) : startError;
 }
 
+QString FakePlatform::openDocument(const QString &path, QObject *context, const std::function<void()> &noViewer)
+{
+    starts.append({QStringLiteral("open ") + path, NormalFocus, m_currentDirectory, QString()});
+    if (realStart)
+        return openWithDesktopViewer(path, context, noViewer);
+    if (startError.isEmpty() && viewerMissing)
+        noViewer();
+    return startError;
+}
+
 LaunchRefusal FakePlatform::startConverter(const ConverterCommand &command, const QString &title)
 {
     starts.append({command.line(), NormalFocus, m_currentDirectory, title});

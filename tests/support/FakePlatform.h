@@ -21,6 +21,7 @@ public:
     struct Dialog { CommonDialog settings; int action; };
 
     QString startProgram(const QString &commandLine, int windowStyle) override;
+    QString openDocument(const QString &path, QObject *context, const std::function<void()> &noViewer) override;
     LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) override;
     bool setCurrentDirectory(const QString &dir) override;
     QString currentDirectory() const override { return m_currentDirectory; }
@@ -30,6 +31,8 @@ public:
     NumberSymbols numberSymbols() const override { return symbols; }
     void beep() override { ++beeps; }
     void processPendingEvents() override;
+    bool mayWrite(const QString &folder) const override { return !readOnlyFolders.contains(folder); }
+    QString homeFolder() const override { return home; }
     QString executableFolder() const override { return exeFolder; }
     QString argumentText() const override { return arguments; }
     bool fileNamesIgnoreCase() const override { return ignoreCase; }
@@ -38,12 +41,15 @@ public:
 
     // Settings a test may change.
     NumberSymbols symbols;
-    QString exeFolder = QStringLiteral("/opt/brenvik");
+    QString exeFolder = QStringLiteral("/home/ana/brenvik");
+    QString home = QStringLiteral("/home/ana");
+    QStringList readOnlyFolders;       ///< what mayWrite() refuses
     QString arguments;
     bool ignoreCase = false;
     QStringList existingFolders;       ///< what setCurrentDirectory() accepts; empty: any
     bool realStart = false;            ///< programs and converters really start (end-to-end tests)
-    QString startError;                ///< what a program's start gives when not real
+    QString startError;                ///< what a program's start (or a document's) gives when not real
+    bool viewerMissing = false;        ///< an opened document finds no viewer (when not real)
     LaunchRefusal converterRefusal;    ///< what a converter's start gives when not real
     bool deliverPendingEvents = false; ///< processPendingEvents() really delivers them
 
@@ -57,7 +63,7 @@ public:
 
     // Recordings.
     QList<Message> messages;
-    QList<Start> starts;  ///< programs and converters
+    QList<Start> starts;  ///< programs and converters; documents opened as "open <path>"
     QList<Dialog> dialogs;
     int beeps = 0, pendingEventRuns = 0, endCalls = 0, modalShows = 0;
 
