@@ -34,11 +34,6 @@ extern char **environ;
 
 namespace {
 
-QString pathVariable()
-{
-    return QString::fromLocal8Bit(qgetenv("PATH"));
-}
-
 QString quoted(const QString &text)
 {
     return u'"' + text + u'"';
@@ -128,15 +123,14 @@ QString openWithDesktop(const QString &commandLine, const QString &folder)
         return QStringLiteral("Nothing to open: the command names no file or folder.");
     if (!QFileInfo::exists(QDir(folder).filePath(path)))
         return QStringLiteral("%1 cannot be opened: it does not exist.").arg(quoted(path));
-    const QString opener = findProgram(QStringLiteral("xdg-open"), QString(), folder,
-                                       pathVariable());
+    const QString opener = findOnPath(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
         return QStringLiteral("%1 cannot be opened: the desktop's opener \"xdg-open\" is not"
                               " installed.").arg(quoted(path));
     return startDetached(opener, {path}, QStringLiteral("xdg-open"));
 }
 
-QString openRegionSettings(const QString &folder)
+QString openRegionSettings()
 {
     struct Panel { const char *program; const char *argument; };
     static const Panel panels[] = {
@@ -146,8 +140,7 @@ QString openRegionSettings(const QString &folder)
         {"lxqt-config-locale", nullptr},
     };
     for (const Panel &panel : panels) {
-        const QString program = findProgram(QString::fromLatin1(panel.program), QString(),
-                                            folder, pathVariable());
+        const QString program = findOnPath(QString::fromLatin1(panel.program));
         if (program.isEmpty())
             continue;
         QStringList arguments;
@@ -175,7 +168,7 @@ QString startHostCommandLine(const QString &commandLine, const QString &ownFolde
         return openWithDesktop(commandLine, folder);
     if ((first == QLatin1String("rundll32") || first == QLatin1String("rundll32.exe"))
         && commandLine.contains(QLatin1String("intl.cpl"), Qt::CaseInsensitive))
-        return openRegionSettings(folder);
+        return openRegionSettings();
 
     const FoundProgram program = findHostProgram(words.constFirst(), ownFolder);
     if (!program.error.isEmpty())
@@ -188,8 +181,7 @@ QString openWithDesktopViewer(const QString &path, QObject *context,
 {
     if (!QFileInfo::exists(path))
         return QStringLiteral("%1 cannot be opened: it does not exist.").arg(quoted(path));
-    const QString opener = findProgram(QStringLiteral("xdg-open"), QString(), QDir::currentPath(),
-                                       pathVariable());
+    const QString opener = findOnPath(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
         noViewer();
         return {};

@@ -315,3 +315,16 @@ QString readUnrunnableKind(const QString &path)
     readHeads(path, head, peHeader);
     return unrunnableKindText(head, peHeader);
 }
+
+QString findOnPath(const QString &name)
+{
+    const QDir current = QDir::current();
+    const QStringList entries =
+        qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts);
+    for (const QString &entry : entries) {
+        const QFileInfo candidate(current.absoluteFilePath(entry) + u'/' + name);
+        if (candidate.isFile() && candidate.isExecutable())
+            return QDir::cleanPath(candidate.absoluteFilePath());
+    }
+    return {};
+}

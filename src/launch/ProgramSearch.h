@@ -34,6 +34,12 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
 QString findProgram(const QString &name, const QString &ownFolder,
                     const QString &currentDir, const QString &pathVariable);
 
+/// The first program `name` on PATH, exactly so spelt, that may be executed;
+/// "" when there is none. For the desktop's own tools (Wine, the opener, the
+/// region settings), which are never looked for in the working folder, where
+/// a user's file of that name would be run in their place.
+QString findOnPath(const QString &name);
+
 /// Reads the start of the file at `path` and classifies it (see
 /// classifyExecutable()); Unknown when it cannot be read.
 ExecutableKind readExecutableKind(const QString &path);

@@ -26,18 +26,6 @@ QString quoted(const QString &text)
     return u'"' + text + u'"';
 }
 
-// The first program `name` on PATH, exactly so spelt, that may be executed.
-QString findOnPath(const QString &name)
-{
-    const QDir current = QDir::current();
-    for (const QString &entry : qEnvironmentVariable("PATH").split(QDir::listSeparator(), Qt::SkipEmptyParts)) {
-        const QFileInfo candidate(current.absoluteFilePath(entry) + u'/' + name);
-        if (candidate.isFile() && candidate.isExecutable())
-            return QDir::cleanPath(candidate.absoluteFilePath());
-    }
-    return {};
-}
-
 // Which Windows programs the Wine at `wine` can run, judged from its files
 // alone: asking Wine itself would take seconds at every click. Its loaders
 // lie beside it or, where `wine` is a wrapper script as on Debian, in

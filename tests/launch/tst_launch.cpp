@@ -109,6 +109,11 @@ private slots:
             return write(tmp.filePath("helpers/") + name,
                          "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
         };
+        // The desktop's own tools are looked for on PATH alone: the same
+        // scripts in the working folder, a user's files, are never run.
+        for (const char *planted : {"xdg-open", "xdg-open.exe", "gnome-control-center"})
+            QVERIFY(write(tmp.filePath("work/") + planted,
+                          "#!/bin/sh\nprintf '%s\\n' planted > \"$BRENVIK_TEST_RAN\"\n", true));
 
         // line, helper script on PATH, part of the message ("" = none), what ran
         const struct { QString line; const char *helper, *message; QStringList ran; } rows[] = {
