@@ -59,10 +59,20 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::ApplicationPaletteChange)
+        // The window hears of a new scheme either way, and in no fixed order
+        // with its controls; its own palette change ends the chain.
+        const QEvent::Type type = event->type();
+        if ((type == QEvent::ApplicationPaletteChange || type == QEvent::PaletteChange)
+            && !m_applying) {
+            m_applying = true;
             applyScheme(static_cast<QWidget *>(watched));
+            m_applying = false;
+        }
         return false;
     }
+
+private:
+    bool m_applying = false;
 };
 
 } // namespace
