@@ -8,6 +8,8 @@
 #include "CommandButton.h"
 #include "Design.h"
 #include "Equal.h"  // the constructor may have to destroy m_equal
+#include "FocusMark.h"
+#include "FrameBox.h"
 #include "OptionButton.h"
 
 #include <QGroupBox>
@@ -43,7 +45,7 @@ QIcon designIcon()
 QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, QRect geometry,
                  const QFont &font)
 {
-    auto *box = new QGroupBox(caption, parent);
+    auto *box = new FrameBox(caption, parent);
     box->setObjectName(QLatin1String(name));
     box->setGeometry(geometry);
     box->setFont(font);
@@ -97,8 +99,10 @@ QLabel *panel(QWidget *parent, const char *name, const QString &caption, QRect g
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setAutoFillBackground(true);
+    // The design fixes the yellow, so the text is fixed too.
     QPalette palette = label->palette();
     palette.setColor(QPalette::Window, yellow);
+    palette.setColor(QPalette::WindowText, Qt::black);
     label->setPalette(palette);
     return label;
 }
@@ -114,10 +118,8 @@ ClickLabel *label(QWidget *parent, const char *name, const QString &caption, QRe
         text->setFont(designFont(7.8, true));
         text->setFrameStyle(QFrame::Box | QFrame::Plain);
         text->setAlignment(Qt::AlignCenter);
-        QPalette palette = text->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-        palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
-        text->setPalette(palette);
+        text->setBackgroundRole(QPalette::Base);
+        text->setForegroundRole(QPalette::ButtonText);
     } else {
         text->setFont(designFont(7.8));
     }
@@ -143,14 +145,13 @@ Brenvik::Brenvik(Platform &platform, QWidget *parent)
     setWindowTitle(QStringLiteral("Brenvik 2.5"));
     setWindowIcon(designIcon());
     setFont(designFont(7.8, true));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, activeBorderColor());
-    setPalette(palette);
+    followScheme(this);
     setGeometry(twipsRect(1020, 1488, 5580, 5664));
     setFixedSize(twips(5580), twips(5664));
     createControls();
     connectSignals();
     setTabOrder();
+    new FocusMark(this);
     Command3D1->setFocus();
 }
 
@@ -232,6 +233,13 @@ void Brenvik::createControls()
                                static_cast<QWidget *>(Frame3D4), static_cast<QWidget *>(Frame3D5),
                                static_cast<QWidget *>(Frame3D6), static_cast<QWidget *>(Frame3D7)})
         stackAsListed(container);
+
+    // The switches take no focus; their keys reach them instead.
+    Label2->makeSwitch(Label1->text(), QKeySequence(Qt::ALT | Qt::Key_O));
+    Label3->makeSwitch(Label4->text(), QKeySequence(Qt::ALT | Qt::Key_P));
+    // A screen reader names the number field by its caption, which the mode
+    // changes; the file fields are named by their group's caption.
+    Panel3D2->setBuddy(ExpSPL);
 
     Opt44->setChecked(true);
     StereoOpt->setChecked(true);

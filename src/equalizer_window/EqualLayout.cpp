@@ -6,6 +6,8 @@
 
 #include "CommandButton.h"
 #include "Design.h"
+#include "FocusMark.h"
+#include "FrameBox.h"
 #include "PlotArea.h"
 
 #include <QGroupBox>
@@ -18,7 +20,16 @@
 namespace {
 
 QFont sansSerif() { return designFont(7.8); }
-QFont smallFont() { return designFont(4.8, false, QStringLiteral("Small Fonts")); }
+QFont smallFont()
+{
+    // Where the designed bitmap font is missing, DejaVu Sans: at six pixels
+    // its strokes stay dark, where Arial's metric twin fades to grey.
+    QFont font = designFont(4.8, false, QStringLiteral("Small Fonts"));
+    QStringList families = font.families();
+    families.insert(1, QStringLiteral("DejaVu Sans"));
+    font.setFamilies(families);
+    return font;
+}
 
 void setTextColor(QWidget *widget, QPalette::ColorRole role, const QColor &color)
 {
@@ -32,12 +43,15 @@ struct BandColumn
     const char *caption;
     int boxLeft;
     int sliderLeft;
+    const char *name;  // what a screen reader calls the band's box and slider
 };
 
 constexpr BandColumn BandColumns[BandCount] = {
-    {"31.5", 120, 230},   {"63", 480, 590},     {"125", 840, 950},    {"250", 1200, 1310},
-    {"500", 1560, 1670},  {"1000", 1920, 2030}, {"2000", 2280, 2390}, {"4000", 2640, 2750},
-    {"8000", 3000, 3110}, {"16000", 3360, 3470},
+    {"31.5", 120, 230, "31.5 Hz gain"}, {"63", 480, 590, "63 Hz gain"},
+    {"125", 840, 950, "125 Hz gain"},   {"250", 1200, 1310, "250 Hz gain"},
+    {"500", 1560, 1670, "500 Hz gain"}, {"1000", 1920, 2030, "1 kHz gain"},
+    {"2000", 2280, 2390, "2 kHz gain"}, {"4000", 2640, 2750, "4 kHz gain"},
+    {"8000", 3000, 3110, "8 kHz gain"}, {"16000", 3360, 3470, "16 kHz gain"},
 };
 
 struct LineDef
@@ -115,9 +129,7 @@ Equal::Equal(Platform &platform, QWidget *converterWindow)
                    | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(twips(4488), twips(5676));
     setWindowIcon(equalizerIcon());
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, activeBorderColor());
-    setPalette(palette);
+    followScheme(this);
     QFont windowFont = sansSerif();
     windowFont.setBold(true);
     setFont(windowFont);
@@ -126,6 +138,7 @@ Equal::Equal(Platform &platform, QWidget *converterWindow)
     createLines();
     setTabOrderChain();
     connectSignals();
+    new FocusMark(this);
     VScroll1[0]->setFocus();
 }
 
@@ -151,11 +164,11 @@ void Equal::createControls()
     // A click into the plot takes the focus, so a range box left that way
     // applies its value.
     Picture1->setFocusPolicy(Qt::StrongFocus);
+    Picture1->setAccessibleName(QStringLiteral("Response plot"));
 
-    Frame3D1 = new QGroupBox(QStringLiteral("Filter File Name"), this);
+    Frame3D1 = new FrameBox(QStringLiteral("Filter File Name"), this);
     Frame3D1->setObjectName(QStringLiteral("Frame3D1"));
     Frame3D1->setGeometry(twipsRect(180, 4440, 4212, 732));
-    setTextColor(Frame3D1, QPalette::WindowText, Qt::black);
 
     Textfiltname = new QLineEdit(Frame3D1);
     Textfiltname->setObjectName(QStringLiteral("Textfiltname"));
@@ -164,17 +177,18 @@ void Equal::createControls()
     Commbrowse = new CommandButton(QStringLiteral("Browse..."), Frame3D1);
     Commbrowse->setObjectName(QStringLiteral("Commbrowse"));
     Commbrowse->setGeometry(twipsRect(2880, 300, 1215, 372));
-    setTextColor(Commbrowse, QPalette::ButtonText, Qt::black);
 
     Topp = new QLineEdit(QStringLiteral("+50"), this);
     Topp->setObjectName(QStringLiteral("Topp"));
     Topp->setGeometry(twipsRect(3840, 840, 612, 372));
     Topp->setAlignment(Qt::AlignCenter);
+    Topp->setAccessibleName(QStringLiteral("Top of range"));
 
     Bottom = new QLineEdit(QStringLiteral("-50"), this);
     Bottom->setObjectName(QStringLiteral("Bottom"));
     Bottom->setGeometry(twipsRect(3840, 3800, 612, 372));
     Bottom->setAlignment(Qt::AlignCenter);
+    Bottom->setAccessibleName(QStringLiteral("Bottom of range"));
 
     for (QWidget *w : {static_cast<QWidget *>(Command3D2), static_cast<QWidget *>(Command3D1),
                        static_cast<QWidget *>(Frame3D1), static_cast<QWidget *>(Textfiltname),
@@ -197,6 +211,7 @@ void Equal::createControls()
         slider->setTracking(false);
         slider->setFocusPolicy(Qt::StrongFocus);  // the sliders are tab stops
         slider->setValue(k == 0 ? 0 : -50);
+        slider->setAccessibleName(QString::fromLatin1(column.name));
         VScroll1[k] = slider;
 
         auto *box = new QLineEdit(k == 0 ? QStringLiteral("23.0") : QString(), this);
@@ -204,6 +219,7 @@ void Equal::createControls()
         box->setGeometry(twipsRect(column.boxLeft, 420, k == BandCount - 1 ? 372 : 380, 288));
         box->setFont(smallFont());
         box->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        box->setAccessibleName(QString::fromLatin1(column.name));
         Text1[k] = box;
 
         auto *label = new QLabel(QString::fromLatin1(column.caption), this);
@@ -214,10 +230,8 @@ void Equal::createControls()
         label->setFrameStyle(QFrame::Box | QFrame::Plain);
         label->setLineWidth(1);
         label->setAutoFillBackground(true);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-        palette.setColor(QPalette::WindowText, palette.color(QPalette::ButtonText));
-        label->setPalette(palette);
+        label->setBackgroundRole(QPalette::Base);
+        label->setForegroundRole(QPalette::ButtonText);
         Label1[k] = label;
     }
 }

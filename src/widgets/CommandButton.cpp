@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "CommandButton.h"
 
+#include "Design.h"
+
 #include <QKeyEvent>
 
 CommandButton::CommandButton(const QString &caption, QWidget *parent)
@@ -8,6 +10,12 @@ CommandButton::CommandButton(const QString &caption, QWidget *parent)
 {
     setAutoDefault(false);
     setDefault(false);
+    // The captions have fixed colours, so the face is fixed too: a dark
+    // scheme's face would swallow them.
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Button, ClassicFace);
+    palette.setColor(QPalette::ButtonText, Qt::black);
+    setPalette(palette);
 }
 
 void CommandButton::keyPressEvent(QKeyEvent *event)

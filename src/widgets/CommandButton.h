@@ -5,7 +5,8 @@
 
 /// A push button that Enter presses as well as Space, when it has the focus.
 /// It is never a default button: Enter typed into a text box stays that
-/// box's own key.
+/// box's own key. Its face is the classic light face and its caption black
+/// unless given another colour.
 class CommandButton : public QPushButton
 {
     Q_OBJECT

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QPalette>
 #include <QRect>
 #include <QStringList>
 
@@ -40,7 +41,27 @@ inline QFont designFont(qreal pointSize, bool bold = false,
     return font;
 }
 
+class QWidget;
+
+/// The classic light face, RGB(192, 192, 192): the push buttons' face and
+/// the face behind every text whose colour the layout tables fix.
+inline const QColor ClassicFace(192, 192, 192);
+
+/// The contrast ratio of two colours, from 1 (equal) to 21 (black on white),
+/// by their relative luminance.
+double contrastRatio(const QColor &a, const QColor &b);
+
 /// The system's active-border colour, the layout tables' background of both
-/// windows: the host's value where it has one, else its classic default
-/// RGB(192, 192, 192).
-QColor activeBorderColor();
+/// windows: the host's value where it has one. Elsewhere the classic face
+/// while the scheme's window text stays readable on it (4.5 : 1), else the
+/// scheme's own window colour, so a dark scheme darkens the whole window.
+QColor activeBorderColor(const QPalette &scheme);
+
+/// The colour of disabled text on `background`: halfway towards the
+/// background from `text`, but no closer than keeps 4.5 : 1 against it, so
+/// that small smoothed letters still reach 3 : 1.
+QColor disabledTextColor(const QColor &text, const QColor &background);
+
+/// Gives `window` the layout table's background and legible disabled texts for
+/// the application's colour scheme, now and whenever the scheme changes.
+void followScheme(QWidget *window);
