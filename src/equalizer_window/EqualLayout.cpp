@@ -22,7 +22,7 @@ namespace {
 QFont sansSerif() { return designFont(7.8); }
 QFont smallFont()
 {
-    // Where the designed bitmap font is missing, DejaVu Sans: at six pixels
+    // Where the layout table's bitmap font is missing, DejaVu Sans: at six pixels
     // its strokes stay dark, where Arial's metric twin fades to grey.
     QFont font = designFont(4.8, false, QStringLiteral("Small Fonts"));
     QStringList families = font.families();

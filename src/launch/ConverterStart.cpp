@@ -11,10 +11,6 @@
 
 namespace {
 
-QString quoted(const QString &text)
-{
-    return u'"' + text + u'"';
-}
 
 // The longest name a Windows program that opens files through the ANSI
 // functions can open, the drive and the final zero left out.
@@ -45,7 +41,7 @@ LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
                                "does not hold %3, so it would see other letters and might open "
                                "another file. Rename the file, or start Brenvik in a locale whose "
                                "code page holds them")
-                    .arg(QString::number(found.codePage), found.codePageSource, quoted(outside))};
+                    .arg(QString::number(found.codePage), found.codePageSource, doubleQuoted(outside))};
     const bool absolute = name.text.size() > 1 && name.text[1] == u':';
     // A drive's root is written "X:\." (see toWindowsName()).
     const QString folder = found.windowsFolder.endsWith(QLatin1String(":\\."))
@@ -56,7 +52,7 @@ LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
         return {{},
                 QStringLiteral("its Windows form %1 is %2 characters long, more than the %3 that a "
                                "Windows converter can open. Please use a shorter name or folder")
-                    .arg(quoted(full), QString::number(full.size()),
+                    .arg(doubleQuoted(full), QString::number(full.size()),
                          QString::number(longestWindowsName))};
     return {name.text, {}};
 }
@@ -72,11 +68,11 @@ FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
         if (!search.notRunnable.isEmpty())
             missing.error = QStringLiteral("The program %1 was found as %2, but it cannot be run: the"
                                            " file is neither executable nor a Windows program.")
-                                .arg(quoted(name), quoted(search.notRunnable));
+                                .arg(doubleQuoted(name), doubleQuoted(search.notRunnable));
         else
             missing.error = QStringLiteral("The program %1 cannot be found beside Brenvik, in the"
                                            " current folder %2 or on the PATH.")
-                                .arg(quoted(name), quoted(QDir::toNativeSeparators(folder)));
+                                .arg(doubleQuoted(name), doubleQuoted(QDir::toNativeSeparators(folder)));
         return missing;
     }
     const ExecutableKind kind = readExecutableKind(search.found);
@@ -87,7 +83,7 @@ FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
         FoundProgram found;
         found.error =
             QStringLiteral("The program %1 was found as %2, but it cannot be run: it is %3.")
-                .arg(quoted(name), quoted(search.found), unrunnable);
+                .arg(doubleQuoted(name), doubleQuoted(search.found), unrunnable);
         return found;
     }
     return {search.found, std::nullopt, {}, {}};

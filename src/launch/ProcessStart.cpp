@@ -34,10 +34,6 @@ extern char **environ;
 
 namespace {
 
-QString quoted(const QString &text)
-{
-    return u'"' + text + u'"';
-}
 
 QString startDetached(const QString &program, const QStringList &arguments,
                       const QString &shownName)
@@ -47,7 +43,7 @@ QString startDetached(const QString &program, const QStringList &arguments,
 
 QString cannotBeStarted(const QString &shownName, const QString &reason)
 {
-    QString message = QStringLiteral("The program %1 cannot be started").arg(quoted(shownName));
+    QString message = QStringLiteral("The program %1 cannot be started").arg(doubleQuoted(shownName));
     if (!reason.isEmpty())
         message += QStringLiteral(": ") + reason;
     return message + u'.';
@@ -122,11 +118,11 @@ QString openWithDesktop(const QString &commandLine, const QString &folder)
     if (path.isEmpty())
         return QStringLiteral("Nothing to open: the command names no file or folder.");
     if (!QFileInfo::exists(QDir(folder).filePath(path)))
-        return QStringLiteral("%1 cannot be opened: it does not exist.").arg(quoted(path));
+        return QStringLiteral("%1 cannot be opened: it does not exist.").arg(doubleQuoted(path));
     const QString opener = findOnPath(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
         return QStringLiteral("%1 cannot be opened: the desktop's opener \"xdg-open\" is not"
-                              " installed.").arg(quoted(path));
+                              " installed.").arg(doubleQuoted(path));
     return startDetached(opener, {path}, QStringLiteral("xdg-open"));
 }
 
@@ -180,7 +176,7 @@ QString openWithDesktopViewer(const QString &path, QObject *context,
                               const std::function<void()> &noViewer, int watchMs)
 {
     if (!QFileInfo::exists(path))
-        return QStringLiteral("%1 cannot be opened: it does not exist.").arg(quoted(path));
+        return QStringLiteral("%1 cannot be opened: it does not exist.").arg(doubleQuoted(path));
     const QString opener = findOnPath(QStringLiteral("xdg-open"));
     if (opener.isEmpty()) {
         noViewer();

@@ -5,6 +5,7 @@
 #include "WineNames.h"
 #include "ProcessStart.h"
 #include "ProgramSearch.h"
+#include "WinCommandLine.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,10 +22,6 @@ extern char **environ;
 
 namespace {
 
-QString quoted(const QString &text)
-{
-    return u'"' + text + u'"';
-}
 
 // Which Windows programs the Wine at `wine` can run, judged from its files
 // alone: asking Wine itself would take seconds at every click. Its loaders
@@ -152,7 +149,7 @@ QString prefixRefusal(int bits, QString &prefix)
     if (set && !prefix.startsWith(u'/'))
         return QStringLiteral("WINEPREFIX is the relative path %1, which Wine does not accept; it"
                               " must be an absolute path")
-            .arg(quoted(prefix));
+            .arg(doubleQuoted(prefix));
     if (!set)
         prefix = QDir::homePath() + QStringLiteral("/.wine");
     const QString arch = qEnvironmentVariable("WINEARCH");
@@ -162,12 +159,12 @@ QString prefixRefusal(int bits, QString &prefix)
                                                       : 0;
     if (existing && wanted && existing != wanted)
         return QStringLiteral("WINEARCH is %1, but the Wine prefix %2 is %3-bit")
-            .arg(arch, quoted(prefix), QString::number(existing));
+            .arg(arch, doubleQuoted(prefix), QString::number(existing));
     const int prefixSize = existing ? existing : wanted ? wanted : 64;
     if (bits == 64 && prefixSize == 32)
         return QStringLiteral("it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a"
                               " 64-bit prefix for it (WINEPREFIX)")
-            .arg(quoted(prefix), existing ? QStringLiteral("is") : QStringLiteral("would be made"));
+            .arg(doubleQuoted(prefix), existing ? QStringLiteral("is") : QStringLiteral("would be made"));
     return {};
 }
 
@@ -198,7 +195,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
     if (kind == ExecutableKind::WindowsOther) {
         found.error = QStringLiteral("The program %1 (%2) is a Windows program for another kind of"
                                      " processor than this computer's, which Wine cannot run here.")
-                          .arg(quoted(name), path);
+                          .arg(doubleQuoted(name), path);
         return found;
     }
     const QString wine = findOnPath(QStringLiteral("wine"));
@@ -207,7 +204,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
                                      " programs through Wine, which is not installed: there is no"
                                      " \"wine\" on the PATH. Install it on Debian with \"sudo apt"
                                      " install wine\", then try again.")
-                          .arg(quoted(name), path);
+                          .arg(doubleQuoted(name), path);
         return found;
     }
     const bool bits32 = kind == ExecutableKind::Windows32;
@@ -216,7 +213,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         found.error = QStringLiteral("The program %1 (%2) is a %3-bit Windows program, which the"
                                      " installed Wine (%4) cannot run. On Debian add its %3-bit part"
                                      " with %5, then try again.")
-                          .arg(quoted(name), path, bits32 ? QStringLiteral("32") : QStringLiteral("64"),
+                          .arg(doubleQuoted(name), path, bits32 ? QStringLiteral("32") : QStringLiteral("64"),
                                wine,
                                bits32 ? QStringLiteral("\"sudo dpkg --add-architecture i386\", \"sudo"
                                                        " apt update\" and \"sudo apt install"
@@ -230,14 +227,14 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         found.error = QStringLiteral("The program %1 (%2) is a Windows program, but %3, which starts"
                                      " Windows programs for Brenvik, is missing. Install Brenvik again"
                                      " (building it needs the mingw-w64 cross compilers).")
-                          .arg(quoted(name), path, starter);
+                          .arg(doubleQuoted(name), path, starter);
         return found;
     }
     QString prefix;
     const QString refusal = prefixRefusal(bits32 ? 32 : 64, prefix);
     if (!refusal.isEmpty()) {
         found.error = QStringLiteral("Wine cannot start the Windows program %1 (%2): %3.")
-                          .arg(quoted(name), path, refusal);
+                          .arg(doubleQuoted(name), path, refusal);
         return found;
     }
     const QList<WineDrive> drives = readWineDrives(prefix);
@@ -249,7 +246,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         if (windowsName.fault != WindowsNameFault::None) {
             found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
                                          " %2: %3.")
-                              .arg(quoted(hostName), quoted(name),
+                              .arg(doubleQuoted(hostName), doubleQuoted(name),
                                    windowsNameFaultText(windowsName.fault, windowsName.part));
             return found;
         }
@@ -261,7 +258,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
                                         QString::number(longestWindowsFolder));
         found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
                                      " %2: %3.")
-                          .arg(quoted(folder), quoted(name), reason);
+                          .arg(doubleQuoted(folder), doubleQuoted(name), reason);
         return found;
     }
     found.wineDrives = drives;
@@ -272,7 +269,7 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
     found.codePage = facts.utf8CodePage ? 65001 : wineCodePage(locale, localeInstalled(locale));
     found.codePageSource = facts.utf8CodePage
         ? QStringLiteral("as its manifest asks")
-        : QStringLiteral("from the locale %1").arg(quoted(locale));
+        : QStringLiteral("from the locale %1").arg(doubleQuoted(locale));
     // A 64-bit program goes straight to the 64-bit loader of the same Wine:
     // Debian's "wine" takes the 32-bit one wherever wine32 is installed,
     // which only hands it on, at the cost of a 32-bit start each time.

@@ -24,3 +24,9 @@ QStringList splitWindowsCommandLine(QStringView commandLine);
 /// from splitWindowsCommandLine() as exactly itself: false when it contains a
 /// double quote or ends in a backslash (which would escape the closing quote).
 bool survivesWindowsQuoting(const QString &name);
+
+/// `text` inside double quotes, as messages name files and programs.
+inline QString doubleQuoted(const QString &text)
+{
+    return u'"' + text + u'"';
+}

@@ -3,7 +3,7 @@
 
 #include <QGroupBox>
 
-/// A group box whose caption has the design's fixed colour, black. The
+/// A group box whose caption has the layout table's fixed colour, black. The
 /// caption stands on the classic light face, not on the scheme's window
 /// colour, so a dark scheme cannot put it black on dark; on the classic
 /// window face that patch does not show.
