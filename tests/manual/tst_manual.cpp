@@ -73,6 +73,8 @@ const char *const programMessages[] = {
     "it holds a backslash (\\), which Windows reads as a folder separator",
     "it holds a character that Windows does not allow in names (: * ? < > | or a control character)",
     "no drive of the Wine prefix leads to it",
+    "%1 runs without a window of its own: no terminal window could be opened for it. Its messages go where Brenvik's own output goes, which is usually nowhere to be seen when Brenvik was started from the desktop's menu.\r\rFor a window, install a terminal emulator (sudo apt install xterm), or start Brenvik from a terminal.",
+    "Converter Without Window",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."
 };
 
