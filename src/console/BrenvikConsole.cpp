@@ -39,10 +39,28 @@ extern char **environ;
 
 namespace {
 
+std::string shown;  // all that this window has been told, for keepRecord()
+
 void say(const std::string &text)
 {
+    shown += text;
     std::fputs(text.c_str(), stdout);
     std::fflush(stdout);
+}
+
+// The tests' view of this window: where BRENVIK_CONSOLE_RECORD names a file,
+// whether our input is a terminal and the lines shown so far (the title
+// sequences included) are appended to it.
+void keepRecord()
+{
+    const char *file = std::getenv("BRENVIK_CONSOLE_RECORD");
+    if (!file || !*file)
+        return;
+    if (FILE *record = std::fopen(file, "a")) {
+        std::fprintf(record, "input: %s\n%s\n", isatty(STDIN_FILENO) ? "terminal" : "no terminal",
+                     shown.c_str());
+        std::fclose(record);
+    }
 }
 
 void setTitle(const std::string &title)
@@ -66,6 +84,7 @@ void report(int fifo, char what)
 void waitForEnter()
 {
     say("Press Enter to close this window.");
+    keepRecord();
     // What was typed while the converter ran is not the answer.
     tcflush(STDIN_FILENO, TCIFLUSH);
     for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {

@@ -24,12 +24,6 @@
 
 namespace {
 
-// How long a terminal may take to bring up its window, and how long its
-// program may still take once the emulator has ended well (some hand the
-// window to a server of theirs and end at once).
-constexpr int comeUpMs = 15000;
-constexpr int afterEndMs = 3000;
-
 // A window title without control characters: none may end the console
 // program's title sequence early.
 QString shownTitle(const QString &title)
@@ -50,9 +44,10 @@ QString shownTitle(const QString &title)
 class HandOver : public QObject
 {
 public:
-    HandOver(HostCommand direct, QString fifo, int fd)
+    HandOver(HostCommand direct, std::function<void()> noWindow, QString fifo, int fd)
         : QObject(QCoreApplication::instance())
         , m_direct(std::move(direct))
+        , m_noWindow(std::move(noWindow))
         , m_fifo(QFile::encodeName(fifo))
         , m_fd(fd)
         , m_notifier(fd, QSocketNotifier::Read)
@@ -60,13 +55,14 @@ public:
         connect(&m_notifier, &QSocketNotifier::activated, this, [this] { readAnswer(); });
         m_deadline.setSingleShot(true);
         connect(&m_deadline, &QTimer::timeout, this, [this] { takeBack(); });
-        m_deadline.start(comeUpMs);
+        m_deadline.start(terminalWaitMs);
     }
 
     // Brenvik ends: a converter still waiting for its window starts now.
     ~HandOver() override
     {
         m_destroyed = true;
+        m_noWindow = nullptr;  // Brenvik ends: nobody to tell
         if (!m_done)
             takeBack();
         if (m_fd >= 0)
@@ -78,8 +74,8 @@ public:
         if (m_done)
             return;
         if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
-            if (m_deadline.remainingTime() > afterEndMs)
-                m_deadline.start(afterEndMs);
+            // The window may still come, from a server of the emulator's.
+            m_deadline.start(terminalWaitMs);
         } else {
             takeBack();
         }
@@ -119,6 +115,9 @@ private:
         const QString error = startHostCommand(m_direct);
         if (!error.isEmpty())
             std::fprintf(stderr, "brenvik: %s\n", qPrintable(error));
+        // Told from the event loop: whoever is told may show a modal message.
+        if (m_noWindow)
+            QTimer::singleShot(0, QCoreApplication::instance(), m_noWindow);
         finish();
     }
 
@@ -136,12 +135,22 @@ private:
     }
 
     HostCommand m_direct;
+    std::function<void()> m_noWindow;
     QByteArray m_fifo;
     int m_fd;
     QSocketNotifier m_notifier;
     QTimer m_deadline;
     bool m_done = false, m_destroyed = false;
 };
+
+// Starts `command` at once without the window it was meant to have.
+QString startWithoutWindow(const HostCommand &command, const TerminalWindow &window)
+{
+    const QString error = startHostCommand(command);
+    if (error.isEmpty() && window.noWindow)
+        QTimer::singleShot(0, QCoreApplication::instance(), window.noWindow);
+    return error;
+}
 
 // A new FIFO of this user's, in the session's runtime folder where there is
 // one; "" when none can be made.
@@ -172,24 +181,78 @@ bool wantsConverterWindow(const QString &platformName, bool outputIsTerminal,
     return realDisplay && !outputIsTerminal && switchedOff.isEmpty();
 }
 
-QString converterTerminal(const QString &platformName)
+bool convertersWantWindows(const QString &platformName)
 {
 #ifdef Q_OS_UNIX
-    if (wantsConverterWindow(platformName, ::isatty(STDOUT_FILENO),
-                             qEnvironmentVariable("BRENVIK_NO_CONVERTER_WINDOW")))
-        return QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+    return wantsConverterWindow(platformName, ::isatty(STDOUT_FILENO),
+                                qEnvironmentVariable("BRENVIK_NO_CONVERTER_WINDOW"));
+#else
+    Q_UNUSED(platformName);
+    return false;
 #endif
-    return {};
 }
 
-QStringList terminalArguments(const QString &terminal, const QString &console,
+QString findTerminal()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("x-terminal-emulator"));
+}
+
+TerminalStyle terminalStyle(const QString &file)
+{
+    static const struct {
+        const char *name;
+        TerminalStyle style;
+    } known[] = {
+        {"konsole", TerminalStyle::Konsole},
+        {"terminator", TerminalStyle::Terminator},
+        {"lxterminal", TerminalStyle::Lxterminal},
+        {"qterminal", TerminalStyle::Qterminal},
+        {"gnome-terminal", TerminalStyle::GnomeTerminal},
+        {"xfce4-terminal", TerminalStyle::Xfce4Terminal},
+        {"mate-terminal", TerminalStyle::MateTerminal},
+    };
+    // Debian's wrappers ("gnome-terminal.wrapper") take xterm's options.
+    const QString name = QFileInfo(file).fileName();
+    for (const auto &k : known)
+        if (name == QLatin1String(k.name))
+            return k.style;
+    return TerminalStyle::Xterm;
+}
+
+QStringList terminalArguments(const QString &terminal, TerminalStyle style, const QString &console,
                               const QString &title, const QStringList &fields)
 {
     std::vector<std::string> bundle;
     for (const QString &field : fields)
         bundle.push_back(QFile::encodeName(field).toStdString());
-    return {terminal, QStringLiteral("-T"), shownTitle(title), QStringLiteral("-e"), console,
-            QString::fromLatin1(percent_codec::encodeBundle(bundle))};
+    const QString word = QString::fromLatin1(percent_codec::encodeBundle(bundle));
+    const QString shown = shownTitle(title);
+    switch (style) {
+    case TerminalStyle::Konsole:
+        // Its -p takes several settings parted by ";".
+        return {terminal, QStringLiteral("-p"),
+                QStringLiteral("tabtitle=") + QString(shown).remove(u';'), QStringLiteral("-e"),
+                console, word};
+    case TerminalStyle::Terminator:
+        return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-x"), console, word};
+    case TerminalStyle::Lxterminal:
+        return {terminal, QStringLiteral("-e"), console, word};
+    case TerminalStyle::Qterminal: {
+        // One text, split as a shell splits it: the console's name in single quotes.
+        const QString inside = QString(console).replace(u'\'', QLatin1String("'\\''"));
+        const QString quoted = u'\'' + inside + u'\'';
+        return {terminal, QStringLiteral("-e"), quoted + u' ' + word};
+    }
+    case TerminalStyle::GnomeTerminal:
+        return {terminal, QStringLiteral("--title"), shown, QStringLiteral("--"), console, word};
+    case TerminalStyle::Xfce4Terminal:
+        return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-x"), console, word};
+    case TerminalStyle::MateTerminal:
+        return {terminal, QStringLiteral("-t"), shown, QStringLiteral("-x"), console, word};
+    case TerminalStyle::Xterm:
+        break;
+    }
+    return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-e"), console, word};
 }
 
 QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &window)
@@ -204,23 +267,24 @@ QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &
     if (fd < 0) {
         if (!fifo.isEmpty())
             ::unlink(QFile::encodeName(fifo).constData());
-        return startHostCommand(command);
+        return startWithoutWindow(command, window);
     }
     // In the order of percent_codec::ConsoleField.
     const QStringList arguments = terminalArguments(
-        window.terminal, window.console, window.title,
+        window.terminal, terminalStyle(QFileInfo(window.terminal).canonicalFilePath()),
+        window.console, window.title,
         QStringList{fifo, QDir::currentPath(), shownTitle(window.title),
                     window.throughWine ? QStringLiteral("wine") : QString(), command.shownName,
                     command.program}
             + command.arguments);
     const HostCommand terminal{window.terminal, arguments, QStringLiteral("x-terminal-emulator")};
-    auto *handOver = new HandOver(command, fifo, fd);
+    auto *handOver = new HandOver(command, window.noWindow, fifo, fd);
     const QString error = startHostCommand(terminal, handOver,
                                            [handOver](int status) { handOver->terminalEnded(status); });
     if (error.isEmpty())
         return {};
     handOver->abandon();
-    return startHostCommand(command);
+    return startWithoutWindow(command, window);
 #else
     Q_UNUSED(window);
     return startHostCommand(command);

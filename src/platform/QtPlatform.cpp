@@ -122,16 +122,48 @@ LaunchRefusal QtPlatform::startConverter(const ConverterCommand &command, const 
         return start.refusal;
     // Elsewhere a terminal window stands in for the console window, where
     // the converter's messages would otherwise go unseen.
-    const QString terminal = converterTerminal(QGuiApplication::platformName());
-    const QString console = QDir(executableFolder()).filePath(QStringLiteral("brenvik-console"));
+    QString error;
     // A Windows GUI program opens windows of its own and writes nowhere.
-    const QString error = !start.gui && !terminal.isEmpty() && QFileInfo(console).isExecutable()
-        ? startInTerminalWindow(start.command, {terminal, console, title, start.throughWine})
-        : startHostCommand(start.command);
+    if (start.gui || !convertersWantWindows(QGuiApplication::platformName())) {
+        error = startHostCommand(start.command);
+    } else {
+        const QString terminal = findTerminal();
+        const QString console =
+            QDir(executableFolder()).filePath(QStringLiteral("brenvik-console"));
+        if (terminal.isEmpty() || !QFileInfo(console).isExecutable()) {
+            error = startHostCommand(start.command);
+            if (error.isEmpty())
+                tellNoWindow(start.command.shownName);
+        } else {
+            // The window may fail long after this click, when this platform
+            // may be gone.
+            const std::weak_ptr<bool> alive = m_alive;
+            const QString name = start.command.shownName;
+            TerminalWindow window{terminal, console, title, start.throughWine, [this, alive, name] {
+                                      if (!alive.expired())
+                                          tellNoWindow(name);
+                                  }};
+            error = startInTerminalWindow(start.command, window);
+        }
+    }
 #endif
     if (error.isEmpty())
         return {};
     return {error, QStringLiteral("Conversion Error")};
+}
+
+void QtPlatform::tellNoWindow(const QString &converter)
+{
+    if (m_noWindowTold)
+        return;
+    m_noWindowTold = true;
+    messageBox(QStringLiteral("%1 runs without a window of its own: no terminal window could be "
+                              "opened for it. Its messages go where Brenvik's own output goes, "
+                              "which is usually nowhere to be seen when Brenvik was started from "
+                              "the desktop's menu.\r\rFor a window, install a terminal emulator "
+                              "(sudo apt install xterm), or start Brenvik from a terminal.")
+                   .arg(converter),
+               MsgBox::Exclamation, QStringLiteral("Converter Without Window"));
 }
 
 bool QtPlatform::setCurrentDirectory(const QString &dir)

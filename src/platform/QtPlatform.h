@@ -3,6 +3,8 @@
 
 #include "Platform.h"
 
+#include <memory>
+
 /// The host as Qt and the operating system present it.
 class QtPlatform : public Platform
 {
@@ -33,7 +35,13 @@ public:
     bool ended() const { return m_ended; }
 
 private:
+    /// Says, once per run, that the converter `converter` runs without a
+    /// window of its own.
+    void tellNoWindow(const QString &converter);
+
     QString m_argumentText;
     QString m_lastDialogFolder;
     bool m_ended = false;
+    bool m_noWindowTold = false;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  ///< expires with this platform
 };

@@ -17,13 +17,19 @@ until_true() {
     for _ in $(seq 50); do "$@" && return 0; sleep 0.1; done
     return 1
 }
+# Polls `$@` for up to thirty seconds: a loaded machine, running several
+# of these sessions at once, may take that long to start the server.
+until_started() {
+    for _ in $(seq 6); do until_true "$@" && return 0; done
+    return 1
+}
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-until_true test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+until_started test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n1 "$work/display")
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-until_true sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+until_started sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
 
 # Programs pick their platform themselves. Not ours, under the sanitizers:
 # libxkbcommon-x11's strndup of a buffer without NUL, libdbus's kept buffer.

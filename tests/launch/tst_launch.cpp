@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -243,8 +245,9 @@ private slots:
         // field back unchanged from one plain word.
         const QStringList fields = {"/run/a.start", "", "-x, 100% \"q\" 'y' $HOME `id`;|&", "Säle\thall",
                                     "", "tab\t\nline", "--", "-"};
-        const QStringList argv = terminalArguments("/usr/bin/x-terminal-emulator", "/opt/b/brenvik-console",
-                                                   "pashet.exe - h\x1b]0;x\aall\n", fields);
+        const QStringList argv =
+            terminalArguments("/usr/bin/x-terminal-emulator", TerminalStyle::Xterm,
+                              "/opt/b/brenvik-console", "pashet.exe - h\x1b]0;x\aall\n", fields);
         QCOMPARE(argv.mid(0, 5), QStringList({"/usr/bin/x-terminal-emulator", "-T", "pashet.exe - h]0;xall", "-e",
                                                "/opt/b/brenvik-console"}));
         QCOMPARE(argv.size(), 6);
@@ -255,6 +258,79 @@ private slots:
         for (const std::string &field : decoded.value_or(std::vector<std::string>{"not decoded"}))
             back << QString::fromStdString(field);
         QCOMPARE(back, fields);
+    }
+
+    // Each emulator, known by its file's name, is told the title and the
+    // console program its own way; "W" stands for the bundle's word.
+    void terminalStyles_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("console");
+        QTest::addColumn<QStringList>("expected");
+        const QString c = QStringLiteral("/opt/b/brenvik-console");
+        const QString t = QStringLiteral("pashet.exe - a;b, c");
+        QTest::newRow("xterm") << "/usr/bin/xterm" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("lxterm script")
+            << "/usr/bin/lxterm" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("unknown emulator")
+            << "/opt/st/st" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("gnome-terminal wrapper")
+            << "/usr/bin/gnome-terminal.wrapper" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("xfce4-terminal wrapper")
+            << "/usr/bin/xfce4-terminal.wrapper" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("mate-terminal wrapper")
+            << "/usr/bin/mate-terminal.wrapper" << c << QStringList{"-T", t, "-e", c, "W"};
+        QTest::newRow("konsole ignores -T, its -p parts at ;")
+            << "/usr/bin/konsole" << c
+            << QStringList{"-p", "tabtitle=pashet.exe - ab, c", "-e", c, "W"};
+        QTest::newRow("terminator's -e takes one text")
+            << "/usr/bin/terminator" << c << QStringList{"-T", t, "-x", c, "W"};
+        QTest::newRow("lxterminal's title splits at commas")
+            << "/usr/bin/lxterminal" << c << QStringList{"-e", c, "W"};
+        QTest::newRow("qterminal, one text")
+            << "/usr/bin/qterminal" << c << QStringList{"-e", "'" + c + "' W"};
+        QTest::newRow("qterminal, quote in the console's folder")
+            << "/usr/bin/qterminal" << "/opt/it's b/brenvik-console"
+            << QStringList{"-e", "'/opt/it'\\''s b/brenvik-console' W"};
+        QTest::newRow("gnome-terminal unwrapped")
+            << "/usr/bin/gnome-terminal" << c << QStringList{"--title", t, "--", c, "W"};
+        QTest::newRow("xfce4-terminal unwrapped")
+            << "/usr/bin/xfce4-terminal" << c << QStringList{"-T", t, "-x", c, "W"};
+        QTest::newRow("mate-terminal unwrapped")
+            << "/usr/bin/mate-terminal" << c << QStringList{"-t", t, "-x", c, "W"};
+    }
+
+    void terminalStyles()
+    {
+        QFETCH(QString, file);
+        QFETCH(QString, console);
+        QFETCH(QStringList, expected);
+        const QStringList fields = {"/run/a.start", "/w",     "pashet.exe - a;b, c", "",
+                                    "pashet.exe",   "/b/pashet", "pashet",           "-x y"};
+        std::vector<std::string> bytes;
+        for (const QString &field : fields)
+            bytes.push_back(field.toStdString());
+        const QString word = QString::fromStdString(percent_codec::encodeBundle(bytes));
+        expected.replaceInStrings(QRegularExpression("W$"), word);
+        expected.prepend("/usr/bin/x-terminal-emulator");
+        QCOMPARE(terminalArguments("/usr/bin/x-terminal-emulator", terminalStyle(file), console,
+                                   "pashet.exe - a;b, c", fields),
+                 expected);
+    }
+
+    // qterminal's one text splits, as a shell splits it, into the console
+    // program and the bundle, whatever the console's folder holds.
+    void qterminalText()
+    {
+        const QString console = QStringLiteral("/opt/it's a \"b\" $x/brenvik-console");
+        const QStringList argv = terminalArguments("qterminal", TerminalStyle::Qterminal, console,
+                                                   "t", {"", "/w", "t", "", "p", "/p", "p"});
+        QProcess shell;
+        const QString split = QStringLiteral("eval \"set -- $1\"; printf '%s\\n' \"$@\"");
+        shell.start("/bin/sh", {"-c", split, "sh", argv.value(2)});
+        QVERIFY(shell.waitForFinished(10000));
+        QCOMPARE(QString::fromUtf8(shell.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+                 QStringList({console, argv.value(2).section(u' ', -1)}));
     }
 };
 

@@ -88,6 +88,8 @@ const char *const programMessages[] = {
     "WINEARCH is %1, but the Wine prefix %2 is %3-bit",
     "it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a 64-bit prefix for it (WINEPREFIX)",
     "The manual %1 cannot be shown: no program to show it was found. Install a web browser (and xdg-utils), or open the file with one.",
+    "%1 runs without a window of its own: no terminal window could be opened for it. Its messages go where Brenvik's own output goes, which is usually nowhere to be seen when Brenvik was started from the desktop's menu.\r\rFor a window, install a terminal emulator (sudo apt install xterm), or start Brenvik from a terminal.",
+    "Converter Without Window",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that answers); start it from a desktop session."
 };
 

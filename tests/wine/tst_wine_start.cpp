@@ -149,7 +149,7 @@ void TestWineStart::statusThroughConsole()
     const ConverterStart start = prepareConverterStart(
         {"pashet.exe", {{"pashet.exe \"gone._01\" \"out.wav\" 1", false}}}, bin);
     QCOMPARE(startInTerminalWindow(start.command,
-                                   {bin + "/terminal", bin + "/brenvik-console", "pashet.exe", start.throughWine}),
+                                   {bin + "/terminal", bin + "/brenvik-console", "pashet.exe", start.throughWine, {}}),
              QString());
     QVERIFY(QTest::qWaitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
     QVERIFY2(readAll(shown).contains("pashet.exe ended with status 2.\n"), qPrintable(readAll(shown)));
