@@ -29,7 +29,7 @@ until_started test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/
 export DISPLAY=:$(head -n1 "$work/display")
 openbox --sm-disable >"$work/openbox.log" 2>&1 &
 pids+=($!)
-until_started sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start"
+until_started sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start: $(cat "$work/openbox.log")"
 
 # Programs pick their platform themselves. Not ours, under the sanitizers:
 # libxkbcommon-x11's strndup of a buffer without NUL, libdbus's kept buffer.

@@ -236,7 +236,7 @@ void TestWineStart::endingsInWords()
         QFile::remove(shown);
         const QString program = QString::fromLatin1(r.line).section(u' ', 0, 0);
         const ConverterStart start = prepareConverterStart({program, {{r.line, false}}}, bin);
-        QCOMPARE(startInTerminalWindow(start.command, {bin + "/terminal", bin + "/brenvik-console", program, start.throughWine}),
+        QCOMPARE(startInTerminalWindow(start.command, {bin + "/terminal", bin + "/brenvik-console", program, start.throughWine, {}}),
                  QString());
         QVERIFY(QTest::qWaitFor([&] { return readAll(shown).contains("Press Enter"); }, 180000));
         for (const QString &part : r.said)
