@@ -8,6 +8,7 @@
 // Windows converters: tst_wine_start.
 
 #include "Brenvik.h"
+#include "Heads.h"
 #include "RealHost.h"
 
 #include <QApplication>
@@ -65,6 +66,7 @@ private slots:
     void lateWindow();
     void noTerminal();
     void windowNeverComes();
+    void guiConverter();
 
 private:
     QString work(const QString &name) const { return m_work.filePath(name); }
@@ -323,6 +325,38 @@ void TestConverterTerminal::windowNeverComes()
     QCOMPARE(platform.messages[0].mid(1), QStringList({"48", "Converter Without Window"}));
     QTest::qWait(1000);
     QCOMPARE(started(), m_expected);
+}
+
+// A Windows GUI converter opens windows of its own and writes nowhere: it
+// starts through Wine without a terminal window, and nothing is said.
+void TestConverterTerminal::guiConverter()
+{
+    QByteArray gui = pe("\x64\x86");
+    gui.resize(0x200, '\0');
+    gui[0x98] = 0x0b;  // the optional header of a 64-bit program
+    gui[0x99] = 0x02;
+    gui[0xDC] = 2;     // its subsystem: GUI
+    QVERIFY(QDir().mkpath(work("guibin")) && QDir().mkpath(work("gui")));
+    QFile program(work("guibin/pashet.exe"));
+    QVERIFY(program.open(QIODevice::WriteOnly) && program.write(gui) == gui.size());
+    program.close();
+    QVERIFY(QFile(work("guibin/brenvik-winstart64.exe")).open(QIODevice::WriteOnly));
+    QVERIFY(QFile(work("guibin/") + source).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(BRENVIK_BIN "/brenvik-console", work("guibin/brenvik-console")));
+    const QByteArray ran = QFile::encodeName(work("wine-ran"));
+    const QByteArray terminalRan = QFile::encodeName(work("terminal-ran"));
+    QVERIFY(writeScript(work("gui/wine"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + ran + "'\n"));
+    QVERIFY(writeScript(work("gui/x-terminal-emulator"), "#!/bin/sh\n: > '" + terminalRan + "'\n"));
+    qputenv("WINEPREFIX", QFile::encodeName(work("prefix")));
+
+    TestPlatform platform(QStringLiteral("VELMTOWAV"), work("guibin"));
+    const std::unique_ptr<Brenvik> w = window(platform);
+    click(*w, "gui", false);
+    QVERIFY(QTest::qWaitFor([&] { return QFile::exists(work("wine-ran")); }, 10000));
+    QTest::qWait(1000);
+    QVERIFY(!QFile::exists(work("terminal-ran")));
+    QCOMPARE(platform.messages, QList<QStringList>());
+    qunsetenv("WINEPREFIX");
 }
 
 // Exit status 77 (CTest: skipped) where an emulator was not installed.
