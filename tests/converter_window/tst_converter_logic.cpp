@@ -91,11 +91,23 @@ private slots:
             const auto text = [](const char *s) { return QString::fromUtf8(s).replace(u'~', QChar(0)); };
             const QString sw = QString::fromLatin1(r.switches), mode = QString::fromLatin1(r.mode);
             LaunchInput in;
-            in.wav = text(r.wav), in.timLeft = text(r.left), in.timRight = text(r.right), in.expSpl = r.spl, in.filterFileName = text(r.filter);
-            in.stereo = sw.contains(u's'), in.irMode = !sw.contains(u'c'), in.forcePink = sw.contains(u'p'), in.octaveFilter = sw.contains(u'o');
-            in.opt44 = sw.contains(u'4'), in.opt48 = sw.contains(u'8'), in.optBin = sw.contains(u'b');
-            in.modeTimWav = mode == "timwav", in.modeWavTim = mode == "wavtim", in.modeBkTim = mode == "bktim";
-            in.modeVelmTim = mode == "velmtim", in.modeVelmWav = mode == "velmwav";
+            in.wav = text(r.wav);
+            in.timLeft = text(r.left);
+            in.timRight = text(r.right);
+            in.expSpl = r.spl;
+            in.filterFileName = text(r.filter);
+            in.stereo = sw.contains(u's');
+            in.irMode = !sw.contains(u'c');
+            in.forcePink = sw.contains(u'p');
+            in.octaveFilter = sw.contains(u'o');
+            in.opt44 = sw.contains(u'4');
+            in.opt48 = sw.contains(u'8');
+            in.optBin = sw.contains(u'b');
+            in.modeTimWav = mode == "timwav";
+            in.modeWavTim = mode == "wavtim";
+            in.modeBkTim = mode == "bktim";
+            in.modeVelmTim = mode == "velmtim";
+            in.modeVelmWav = mode == "velmwav";
             const LaunchPlan plan = buildLaunch(in);
             ROW_COMPARE(r.wav, plan.unsafeName, text(r.refused));
             if (!*r.refused)
