@@ -25,11 +25,21 @@ until_started() {
 }
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
-until_started test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+# The display's number, whole: written with its line end.
+until_started sh -c '[ "$(tail -c1 "$1" | wc -l)" = 1 ]' sh "$work/display" \
+    || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=:$(head -n1 "$work/display")
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-until_started sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "openbox did not start: $(cat "$work/openbox.log")"
+until_started xprop -root >/dev/null 2>&1 || fail "Xvfb does not answer: $(cat "$work/xvfb.log")"
+# Now and then, with several sessions starting at once, openbox cannot open
+# the display that answered a moment ago: it is started again.
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id"; }
+for _ in 1 2 3; do
+    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    pids+=($!)
+    until_started sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" || ! kill -0 '$!' 2>/dev/null' || true
+    wm_running && break
+done
+wm_running || fail "openbox did not start: $(cat "$work/openbox.log")"
 
 # Programs pick their platform themselves. Not ours, under the sanitizers:
 # libxkbcommon-x11's strndup of a buffer without NUL, libdbus's kept buffer.
