@@ -41,7 +41,9 @@ namespace {
 class BenchPlatform : public QtPlatform
 {
 public:
-    BenchPlatform() : QtPlatform(QStringLiteral("VELMTOWAV")) {}
+    BenchPlatform()
+        : QtPlatform(QStringLiteral("VELMTOWAV"))
+    { }
     int messageBox(const QString &, int, const QString &) override
     {
         ++messages;
@@ -66,7 +68,7 @@ bool childrenGone(int seconds)
 {
     const QString list = QStringLiteral("/proc/%1/task/%1/children").arg(::getpid());
     for (QDeadlineTimer deadline(seconds * 1000); !deadline.hasExpired(); QThread::msleep(1)) {
-        QCoreApplication::processEvents();  // the program reaps its children there
+        QCoreApplication::processEvents(); // the program reaps its children there
         QFile file(list);
         if (file.open(QIODevice::ReadOnly) && file.readAll().trimmed().isEmpty())
             return true;
@@ -139,7 +141,8 @@ int main(int argc, char *argv[])
         QElapsedTimer timer;
         timer.start();
         pid_t pid = 0;
-        const int error = posix_spawn(&pid, floorArgv[0], nullptr, nullptr, floorArgv.data(), environ);
+        const int error =
+            posix_spawn(&pid, floorArgv[0], nullptr, nullptr, floorArgv.data(), environ);
         floorMs.push_back(timer.nsecsElapsed() / 1e6);
         if (error == 0)
             waitpid(pid, nullptr, 0);
@@ -158,8 +161,8 @@ int main(int argc, char *argv[])
 
     // The Windows stand-in beside a copy of the starter, in a prefix of its own.
     const QString windowsBin = QDir(binFolder).filePath("../windows-x86_64/bin");
-    const QString wine = findProgram(QStringLiteral("wine"), QString(), QString(),
-                                     qEnvironmentVariable("PATH"));
+    const QString wine =
+        findProgram(QStringLiteral("wine"), QString(), QString(), qEnvironmentVariable("PATH"));
     if (windowsRuns == 0 || wine.isEmpty() || !QFile::exists(windowsBin + "/pashet.exe")
         || !QFile::exists(binFolder + "/brenvik-winstart64.exe")) {
         std::fprintf(report, "Windows converter: not timed (needs Wine and the cross-built"
@@ -176,7 +179,7 @@ int main(int argc, char *argv[])
     qputenv("WINEDEBUG", "-all");
     qputenv("WINEDLLOVERRIDES", "mscoree,mshtml=");
     platform.folder = own;
-    clickMs(window);  // creates the prefix: seconds, not timed
+    clickMs(window); // creates the prefix: seconds, not timed
     childrenGone(300);
     std::vector<double> windowsMs;
     for (int i = 0; i < windowsRuns && childrenGone(60); ++i)
@@ -187,8 +190,8 @@ int main(int argc, char *argv[])
         QFile file(record);
         return file.open(QIODevice::ReadOnly) ? file.readAll().count("\"commandLine\"") : 0;
     };
-    for (QDeadlineTimer deadline(60000); converted() < qsizetype(windowsMs.size()) + 1
-                                         && !deadline.hasExpired();)
+    for (QDeadlineTimer deadline(60000);
+         converted() < qsizetype(windowsMs.size()) + 1 && !deadline.hasExpired();)
         QThread::msleep(50);
     QProcess::execute(QStringLiteral("wineserver"), {QStringLiteral("-k")});
     if (windowsMs.empty() || converted() != qsizetype(windowsMs.size()) + 1) {
@@ -197,8 +200,9 @@ int main(int argc, char *argv[])
         return 1;
     }
     const double windows = median(windowsMs);
-    std::fprintf(report, "click to started Windows converter (until Wine is started): median %.3f ms"
-                         " over %zu runs, %.2fx the floor\nmessages: %d\n",
+    std::fprintf(report,
+                 "click to started Windows converter (until Wine is started): median %.3f ms"
+                 " over %zu runs, %.2fx the floor\nmessages: %d\n",
                  windows, windowsMs.size(), windows / floor, platform.messages);
     return platform.messages == 0 ? 0 : 1;
 }

@@ -88,8 +88,8 @@ bool appendRecord(const char *name, const std::string &line)
     std::wstring path;
     if (name[0] == '/') {
         using Convert = WCHAR *(CDECL *)(LPCSTR);
-        if (const FARPROC found = GetProcAddress(GetModuleHandleW(L"kernel32.dll"),
-                                                 "wine_get_dos_file_name")) {
+        if (const FARPROC found =
+                GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_dos_file_name")) {
             Convert convert;
             std::memcpy(&convert, &found, sizeof convert);
             if (WCHAR *dos = convert(name)) {
@@ -104,14 +104,14 @@ bool appendRecord(const char *name, const std::string &line)
         MultiByteToWideChar(CP_UTF8, 0, name, -1, path.data(), size);
         path.resize(path.size() - 1);
     }
-    const HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
     const bool done = WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr)
-                   && written == line.size();
+                      && written == line.size();
     CloseHandle(file);
     return done;
 }
@@ -141,14 +141,14 @@ void recordRun(const Args &args, const std::optional<Fault> &fault)
         return;
     std::error_code error;
     const std::string cwd = fs::current_path(error).string();
-    std::string line = "{\"program\": " + jsonString(role) + ", \"cwd\": " + jsonString(cwd)
-                     + ", \"args\": [";
+    std::string line =
+        "{\"program\": " + jsonString(role) + ", \"cwd\": " + jsonString(cwd) + ", \"args\": [";
     for (std::size_t i = 0; i < args.size(); ++i)
         line += (i ? ", " : "") + jsonString(args[i]);
     line += "]";
 #ifdef _WIN32
-    line += ", \"commandLine\": " + jsonString(utf8Of(GetCommandLineW()))
-          + ", \"bits\": \"" + std::to_string(sizeof(void *) * 8) + "\"";
+    line += ", \"commandLine\": " + jsonString(utf8Of(GetCommandLineW())) + ", \"bits\": \""
+            + std::to_string(sizeof(void *) * 8) + "\"";
 #endif
     if (fault)
         line += ", \"fault\": " + jsonString(fault->message);
@@ -158,7 +158,10 @@ void recordRun(const Args &args, const std::optional<Fault> &fault)
                      recordFile);
 }
 
-std::string inQuotes(std::string_view text) { return "\"" + std::string(text) + "\""; }
+std::string inQuotes(std::string_view text)
+{
+    return "\"" + std::string(text) + "\"";
+}
 
 std::string argumentName(std::size_t index, std::string_view meaning)
 {
@@ -187,7 +190,7 @@ bool isLevel(std::string_view text)
     const std::string_view whole = text.substr(0, dot);
     const std::string_view decimals = text.substr(dot + 1);
     return (whole.empty() || isWholeNumber(whole)) && isWholeNumber(decimals)
-        && decimals.size() <= 2;
+           && decimals.size() <= 2;
 }
 
 // Arguments arrive as UTF-8; the Windows C++ library would read a narrow
@@ -263,8 +266,7 @@ std::optional<Fault> checkCount(const Args &args, std::size_t least, std::size_t
 }
 
 // Runs the checks in order and stops at the first fault.
-template <typename... Checks>
-std::optional<Fault> firstFault(Checks &&...checks)
+template<typename... Checks> std::optional<Fault> firstFault(Checks &&...checks)
 {
     std::optional<Fault> fault;
     ((fault ? void() : void(fault = checks())), ...);
@@ -274,30 +276,32 @@ std::optional<Fault> firstFault(Checks &&...checks)
 struct Outcome
 {
     std::optional<Fault> fault;
-    std::string request;  ///< what was asked for, when there is no fault
+    std::string request; ///< what was asked for, when there is no fault
 };
 
 Outcome zarvo(const Args &args)
 {
-    if (auto fault = checkCount(args, 2, 3, "2 arguments (mono) or 3 (stereo): .WAV to write,"
-                                            " left .TIM, right .TIM"))
+    if (auto fault = checkCount(args, 2, 3,
+                                "2 arguments (mono) or 3 (stereo): .WAV to write,"
+                                " left .TIM, right .TIM"))
         return {fault, {}};
     const bool stereo = args.size() == 3;
-    auto fault = firstFault([&] { return checkWritable(args, 0, ".WAV file to write"); },
-                            [&] { return checkReadable(args, 1, "left .TIM file to read"); },
-                            [&] { return stereo ? checkReadable(args, 2, "right .TIM file to read")
-                                                : std::nullopt; });
+    auto fault = firstFault(
+        [&] { return checkWritable(args, 0, ".WAV file to write"); },
+        [&] { return checkReadable(args, 1, "left .TIM file to read"); },
+        [&] { return stereo ? checkReadable(args, 2, "right .TIM file to read") : std::nullopt; });
     return {fault, "convert " + std::string(stereo ? "stereo" : "mono") + " .TIM "
-                       + inQuotes(args[1]) + (stereo ? " + " + inQuotes(args[2]) : "")
-                       + " to .WAV " + inQuotes(args[0])};
+                       + inQuotes(args[1]) + (stereo ? " + " + inQuotes(args[2]) : "") + " to .WAV "
+                       + inQuotes(args[0])};
 }
 
 // KELDT (.WAV) and TOMBRA (B&K 2133) take the same five arguments; after the
 // C runtime has split the line, the quoted and the bare NONE look alike.
 Outcome toTim(const Args &args, std::string_view sourceKind)
 {
-    if (auto fault = checkCount(args, 5, 5, "5 arguments: source, left .TIM, right .TIM or"
-                                            " NONE, expected SPL, 1 or 0"))
+    if (auto fault = checkCount(args, 5, 5,
+                                "5 arguments: source, left .TIM, right .TIM or"
+                                " NONE, expected SPL, 1 or 0"))
         return {fault, {}};
     const bool mono = args[2] == "NONE";
     auto fault = firstFault(
@@ -402,11 +406,14 @@ Outcome pashet(const Args &args)
                          + " is not 22050, 44100 or 48000"};
         },
         [&] { return checkNoise(args, noise, args[1]); },
-        [&] { return hasFilter ? checkReadable(args, filter, "octave filter file")
-                               : std::nullopt; });
+        [&] {
+            return hasFilter ? checkReadable(args, filter, "octave filter file") : std::nullopt;
+        });
     const std::string ext = lowerExtension(args[1]);
     return {fault, "convert simulation results " + inQuotes(args[0]) + " to "
-                       + (ext == ".wav" ? ".WAV " : ext == ".tim" ? ".TIM " : "")
+                       + (ext == ".wav"   ? ".WAV "
+                          : ext == ".tim" ? ".TIM "
+                                          : "")
                        + inQuotes(args[1]) + ", microphone " + (micGiven ? args[2] : "(none)")
                        + ", " + args[rate] + " Hz, " + pinkOrWhite(args[noise]) + " noise, "
                        + (hasFilter ? "octave filter " + inQuotes(args[filter]) : "no filter")};
@@ -434,8 +441,9 @@ Outcome frelio(const Args &args)
             return Fault{argumentName(noise, "noise") + ": " + inQuotes(args[noise])
                          + " is not P or W"};
         },
-        [&] { return hasFilter ? checkReadable(args, filter, "octave filter file")
-                               : std::nullopt; });
+        [&] {
+            return hasFilter ? checkReadable(args, filter, "octave filter file") : std::nullopt;
+        });
     return {fault, "convert simulation results " + inQuotes(args[0]) + " to binaural .WAV "
                        + inQuotes(args[1]) + ", microphone " + (micGiven ? args[2] : "(none)")
                        + ", " + pinkOrWhite(args[noise]) + " noise, "
@@ -466,7 +474,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "%s: bad request: %s\n", role.data(), outcome.fault->message.c_str());
         return 2;
     }
-    std::printf("%s: asked to %s; this is a stand-in converter and writes no audio.\n",
-                role.data(), outcome.request.c_str());
+    std::printf("%s: asked to %s; this is a stand-in converter and writes no audio.\n", role.data(),
+                outcome.request.c_str());
     return 0;
 }

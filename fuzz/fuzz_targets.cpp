@@ -23,9 +23,11 @@
 #include <limits>
 #include <utility>
 
-#define FUZZ_CHECK(condition)                                                                 \
-    ((condition) ? void()                                                                     \
-                 : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition), std::abort()))
+#define FUZZ_CHECK(condition)                                                                      \
+    ((condition)                                                                                   \
+         ? void()                                                                                  \
+         : (std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition),  \
+            std::abort()))
 
 // A number read is always finite, and the characters taken, read alone, give the same.
 void numberReader(const QByteArray &input)
@@ -60,8 +62,10 @@ void patternFormatter(const QByteArray &input)
     if (dot >= 0)
         places = places.left(dot + 1) + places.mid(dot + 1).remove(u'.');
     const int fractionPlaces = dot < 0 ? 0 : int(places.size() - dot - 1);
-    const double back = readNumber(formatNumber(value, places, NumberSymbols{QStringLiteral("."), QString()}));
-    FUZZ_CHECK(std::fabs(back - value) <= 0.5 * std::pow(10.0, -fractionPlaces) + 1e-14 * std::fabs(value)
+    const double back =
+        readNumber(formatNumber(value, places, NumberSymbols{QStringLiteral("."), QString()}));
+    FUZZ_CHECK(std::fabs(back - value) <= 0.5 * std::pow(10.0, -fractionPlaces)
+                                              + 1e-14 * std::fabs(value)
                                               + std::numeric_limits<double>::denorm_min());
 }
 
@@ -71,7 +75,8 @@ void cmdlineSplitter(const QByteArray &input)
 {
     const QString text = QString::fromUtf8(input);
     FUZZ_CHECK(splitWindowsCommandLine(text).isEmpty()
-               == std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c == u' ' || c == u'\t'; }));
+               == std::all_of(text.cbegin(), text.cend(),
+                              [](QChar c) { return c == u' ' || c == u'\t'; }));
 
     QString built = QStringLiteral("X.EXE");
     QStringList expected{built};
@@ -105,19 +110,23 @@ void filterFile(const QByteArray &input)
     // 15th digit (toward zero at a limit), and what was read back is written as the same text.
     FUZZ_CHECK(back.ok());
     for (int k = 0; k < BandCount; ++k) {
-        FUZZ_CHECK(std::fabs(back.bands.frequency[k] - read.bands.frequency[k]) <= 1e-14 * std::fabs(read.bands.frequency[k]));
-        FUZZ_CHECK(std::fabs(back.bands.gain[k] - read.bands.gain[k]) <= 1e-14 * std::fabs(read.bands.gain[k]));
+        FUZZ_CHECK(std::fabs(back.bands.frequency[k] - read.bands.frequency[k])
+                   <= 1e-14 * std::fabs(read.bands.frequency[k]));
+        FUZZ_CHECK(std::fabs(back.bands.gain[k] - read.bands.gain[k])
+                   <= 1e-14 * std::fabs(read.bands.gain[k]));
     }
     FUZZ_CHECK(filterFileText(back.bands) == written);
 
     // The range of every opening, the widest a user can type, and a narrow one typed by hand.
-    for (const auto &[bottom, top] : {std::pair(-50.0f, 50.0f), std::pair(-100.0f, 100.0f), std::pair(0.0f, 0.1f)}) {
+    for (const auto &[bottom, top] :
+         {std::pair(-50.0f, 50.0f), std::pair(-100.0f, 100.0f), std::pair(0.0f, 0.1f)}) {
         BandModel model;
         model.rangeBottom = bottom;
         model.rangeTop = top;
         for (double gain : read.bands.gain)
             model.widenRange(gain);
-        FUZZ_CHECK(std::isfinite(model.rangeBottom) && std::isfinite(model.rangeTop) && model.rangeBottom < model.rangeTop);
+        FUZZ_CHECK(std::isfinite(model.rangeBottom) && std::isfinite(model.rangeTop)
+                   && model.rangeBottom < model.rangeTop);
         FilterBands shown = read.bands;
         for (double &gain : shown.gain) {
             const qint16 position = model.GainToPosition(gain);
@@ -133,7 +142,8 @@ void filterFile(const QByteArray &input)
 void channelDetection(const QByteArray &input)
 {
     // Reading the closed device warns each time; the warnings are no finding.
-    static const auto quiet = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    static const auto quiet =
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     Q_UNUSED(quiet);
 
     QBuffer file, padded, closed;

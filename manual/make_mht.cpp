@@ -39,8 +39,8 @@ constexpr int MaxLine = 76;
 
 struct Picture
 {
-    QString name;      ///< file name, as the page refers to it
-    QByteArray data;   ///< the PNG file
+    QString name;    ///< file name, as the page refers to it
+    QByteArray data; ///< the PNG file
 };
 
 void fail(const QString &message)
@@ -68,7 +68,7 @@ QByteArray quotedPrintable(const QByteArray &text)
     QByteArray out;
     QList<QByteArray> lines = text.split('\n');
     if (!lines.isEmpty() && lines.constLast().isEmpty())
-        lines.removeLast();  // the text's final line end, not an empty last line
+        lines.removeLast(); // the text's final line end, not an empty last line
     for (QByteArray line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
@@ -136,8 +136,7 @@ QSet<QString> referencedPictures(const QByteArray &html)
     return names;
 }
 
-QByteArray archive(const QByteArray &html, const QList<Picture> &pictures,
-                   const QByteArray &date)
+QByteArray archive(const QByteArray &html, const QList<Picture> &pictures, const QByteArray &date)
 {
     const QByteArray boundary = Boundary;
     QByteArray out;
@@ -147,7 +146,8 @@ QByteArray archive(const QByteArray &html, const QList<Picture> &pictures,
     out += "MIME-Version: 1.0\r\n";
     out += "Content-Type: multipart/related;\r\n"
            "\ttype=\"text/html\";\r\n"
-           "\tboundary=\"" + boundary + "\"\r\n";
+           "\tboundary=\""
+           + boundary + "\"\r\n";
     out += "\r\n";
     out += "This is a multi-part message in MIME format (an MHTML web archive).\r\n";
     out += "\r\n";

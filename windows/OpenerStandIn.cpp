@@ -75,7 +75,7 @@ int main(int argc, char **argv)
         *nowhere = 1;
     }
     std::string line = "{\"program\": " + json(BRENVIK_OPENER_NAME)
-                     + ", \"codePage\": " + std::to_string(GetACP()) + ", \"opened\": [";
+                       + ", \"codePage\": " + std::to_string(GetACP()) + ", \"opened\": [";
     for (int i = 1; i < argc; ++i)
         line += (i > 1 ? ", " : "") + json(firstLine(argv[i]));
     record(line + "]}\n");

@@ -82,7 +82,7 @@ bool writeStatus(const std::wstring &file, const windows_status::Report &report)
     const std::string text = windows_status::encode(report);
     DWORD written = 0;
     const bool ok = WriteFile(handle, text.data(), DWORD(text.size()), &written, nullptr)
-                 && written == text.size();
+                    && written == text.size();
     CloseHandle(handle);
     return ok;
 }

@@ -6,8 +6,8 @@
 /// Exit statuses of the program.
 namespace ExitStatus {
 constexpr int Ok = 0;
-constexpr int StartFailed = 1;  ///< the start-up ended the program (regional settings)
-constexpr int NoDisplay = 2;    ///< no display can be used
+constexpr int StartFailed = 1; ///< the start-up ended the program (regional settings)
+constexpr int NoDisplay = 2;   ///< no display can be used
 }
 
 /// Runs the converter window's start-up and then shows the window. Returns

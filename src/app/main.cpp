@@ -69,7 +69,8 @@ void holdMessage(QtMsgType type, const QMessageLogContext &context, const QStrin
         std::fflush(stderr);
         std::_Exit(ExitStatus::NoDisplay);
     }
-    heldMessages.append({type, context.file, context.function, context.category, context.line, text});
+    heldMessages.append(
+        {type, context.file, context.function, context.category, context.line, text});
 }
 
 std::unique_ptr<QApplication> createApplication(int &argc, char **argv)
@@ -136,13 +137,13 @@ int main(int argc, char *argv[])
     // Native Wayland lets no program place its windows, and the equalizer
     // stands beside the converter window: where X11 (XWayland) is there too,
     // use it, unless the user chose a platform.
-    const bool preferX11 = qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")
-                           && !qEnvironmentVariableIsEmpty("DISPLAY");
+    const bool preferX11 =
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY");
     if (preferX11)
         qputenv("QT_QPA_PLATFORM", "xcb;wayland");
     const std::unique_ptr<QApplication> app = createApplication(argc, argv);
     if (preferX11)
-        qunsetenv("QT_QPA_PLATFORM");  // the programs Brenvik starts choose their own
+        qunsetenv("QT_QPA_PLATFORM"); // the programs Brenvik starts choose their own
 
     // The keyword is the whole argument text.
     QStringList arguments = QCoreApplication::arguments();

@@ -39,7 +39,7 @@ extern char **environ;
 
 namespace {
 
-std::string shown;  // all that this window has been told, for keepRecord()
+std::string shown; // all that this window has been told, for keepRecord()
 
 void say(const std::string &text)
 {
@@ -75,8 +75,7 @@ void setTitle(const std::string &title)
 void report(int fifo, char what)
 {
     if (fifo >= 0) {
-        while (write(fifo, &what, 1) < 0 && errno == EINTR) {
-        }
+        while (write(fifo, &what, 1) < 0 && errno == EINTR) { }
         close(fifo);
     }
 }
@@ -87,8 +86,7 @@ void waitForEnter()
     keepRecord();
     // What was typed while the converter ran is not the answer.
     tcflush(STDIN_FILENO, TCIFLUSH);
-    for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) {
-    }
+    for (int c = std::getchar(); c != '\n' && c != EOF; c = std::getchar()) { }
 }
 
 std::string ending(const std::string &name, int status)
@@ -100,7 +98,7 @@ std::string ending(const std::string &name, int status)
     const int signal = WTERMSIG(status);
     const char *signalName = strsignal(signal);
     return name + " was ended by signal " + std::to_string(signal)
-         + (signalName ? std::string(" (") + signalName + ")" : std::string()) + ".\n";
+           + (signalName ? std::string(" (") + signalName + ")" : std::string()) + ".\n";
 }
 
 // The file through which Brenvik's starter tells how a Windows converter
@@ -135,10 +133,10 @@ std::string wineEnding(const std::string &name, int status, const std::string &f
     if (report && report->started)
         return windows_status::ending(name, report->status);
     if (report)
-        return report->failure + "\n";  // the starter's own words, naming the converter
+        return report->failure + "\n"; // the starter's own words, naming the converter
     if (WIFEXITED(status))
         return "Wine could not start " + name + " (Wine ended with status "
-             + std::to_string(WEXITSTATUS(status)) + "; its messages, if any, stand above).\n";
+               + std::to_string(WEXITSTATUS(status)) + "; its messages, if any, stand above).\n";
     return ending(name, status);
 }
 
@@ -187,7 +185,8 @@ int main(int argc, char **argv)
         bundle = decodeBundle(argv[1]);
     if (!bundle) {
         std::fputs("brenvik-console: Brenvik starts this program in a terminal window for"
-                   " each converter; it is not meant to be started by hand.\n", stderr);
+                   " each converter; it is not meant to be started by hand.\n",
+                   stderr);
         return 2;
     }
     std::vector<std::string> &fields = *bundle;
@@ -213,7 +212,7 @@ int main(int argc, char **argv)
     if (!fifoName.empty()) {
         fifo = open(fifoName.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (unlink(fifoName.c_str()) != 0)
-            return 0;  // Brenvik has started the converter itself
+            return 0; // Brenvik has started the converter itself
     }
 
     std::vector<char *> arguments;
@@ -262,8 +261,7 @@ int main(int argc, char **argv)
     std::signal(SIGQUIT, SIG_IGN);
     sigprocmask(SIG_SETMASK, &previous, nullptr);
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) { }
     // Wine may leave the terminal in raw mode, and may have changed the title.
     if (hasTerminal)
         tcsetattr(STDIN_FILENO, TCSADRAIN, &terminal);

@@ -57,8 +57,7 @@ protected:
         case QEvent::ContextMenu:
         case QEvent::TouchBegin:
         case QEvent::TouchUpdate:
-        case QEvent::TouchEnd:
-            return true;
+        case QEvent::TouchEnd: return true;
         case QEvent::Close:
             // The close box is refused, as the shown equalizer's modality
             // refuses it; the program's own closing still unloads both windows.
@@ -66,8 +65,7 @@ protected:
                 return false;
             event->ignore();
             return true;
-        default:
-            return false;
+        default: return false;
         }
     }
 
@@ -375,8 +373,8 @@ void Brenvik::Command3D2_Click()
     // Its window names the converter and the file it reads.
     const QString &program = plan.command.program;
     const QString source = program == QLatin1String("ZARVO.EXE") ? plan.timLeft : plan.wav;
-    const QString title = program + QStringLiteral(" - ")
-                        + source.section(m_platform.pathSeparator(), -1);
+    const QString title =
+        program + QStringLiteral(" - ") + source.section(m_platform.pathSeparator(), -1);
     const LaunchRefusal refusal = m_platform.startConverter(plan.command, title);
     if (!refusal.isNull())
         m_platform.messageBox(refusal.message, MsgBox::Exclamation, refusal.title);
@@ -395,10 +393,10 @@ void Brenvik::SSCommand1_Click()
 {
 #ifdef Q_OS_WIN
     const QChar separator = m_platform.pathSeparator();
-    const QString error = m_platform.startProgram(
-        QStringLiteral("Explorer ") + workDir + separator + QStringLiteral("Manual") + separator
-            + QStringLiteral("MBrenvik.mht"),
-        NormalFocus);
+    const QString error = m_platform.startProgram(QStringLiteral("Explorer ") + workDir + separator
+                                                      + QStringLiteral("Manual") + separator
+                                                      + QStringLiteral("MBrenvik.mht"),
+                                                  NormalFocus);
 #else
     // Elsewhere no browser shows every web archive: the same manual as a
     // plain page, beside the program (the package links its folder there).
@@ -491,7 +489,7 @@ void Brenvik::CommWav_Click()
 
 void Brenvik::Label2_Click()
 {
-    if (m_equal)  // the equalizer exists once
+    if (m_equal) // the equalizer exists once
         return;
     if (!Label2->text().isEmpty()) {
         Label2->setText(QString());

@@ -7,7 +7,7 @@
 #include "ClickLabel.h"
 #include "CommandButton.h"
 #include "Design.h"
-#include "Equal.h"  // the constructor may have to destroy m_equal
+#include "Equal.h" // the constructor may have to destroy m_equal
 #include "FocusMark.h"
 #include "FrameBox.h"
 #include "OptionButton.h"
@@ -52,8 +52,8 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, QRec
     return box;
 }
 
-OptionButton *option(QWidget *parent, const char *name, const QString &caption,
-                     QRect geometry, int tabIndex, bool tabStop)
+OptionButton *option(QWidget *parent, const char *name, const QString &caption, QRect geometry,
+                     int tabIndex, bool tabStop)
 {
     auto *button = new OptionButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -63,8 +63,8 @@ OptionButton *option(QWidget *parent, const char *name, const QString &caption,
     return button;
 }
 
-QPushButton *command(QWidget *parent, const char *name, const QString &caption,
-                     QRect geometry, qreal points, QColor colour = Qt::black)
+QPushButton *command(QWidget *parent, const char *name, const QString &caption, QRect geometry,
+                     qreal points, QColor colour = Qt::black)
 {
     auto *button = new CommandButton(caption, parent);
     button->setObjectName(QLatin1String(name));
@@ -162,15 +162,17 @@ void Brenvik::createControls()
 
     Frame3D6 = frame(this, "Frame3D6", QStringLiteral("Sampling Frequency (kHz)"),
                      twipsRect(240, 1920, 3672, 552), small);
-    Opt44 = option(Frame3D6, "Opt44", QStringLiteral("44.1"), twipsRect(240, 300, 1035, 195), 22, false);
-    Opt48 = option(Frame3D6, "Opt48", QStringLiteral("48"), twipsRect(1440, 300, 555, 195), 34, false);
+    Opt44 = option(Frame3D6, "Opt44", QStringLiteral("44.1"), twipsRect(240, 300, 1035, 195), 22,
+                   false);
+    Opt48 =
+        option(Frame3D6, "Opt48", QStringLiteral("48"), twipsRect(1440, 300, 555, 195), 34, false);
     OptBin = option(Frame3D6, "OptBin", QStringLiteral("Binaural 44.1"),
                     twipsRect(2280, 300, 1275, 195), 35, false);
 
     Frame3D7 = frame(this, "Frame3D7", QStringLiteral("Equalizer"),
                      twipsRect(3960, 1680, 1452, 792), small);
-    Label4 = label(Frame3D7, "Label4", QStringLiteral("Force Pink"),
-                   twipsRect(480, 540, 1212, 192), false);
+    Label4 = label(Frame3D7, "Label4", QStringLiteral("Force Pink"), twipsRect(480, 540, 1212, 192),
+                   false);
     Label3 = label(Frame3D7, "Label3", QString(), twipsRect(120, 480, 252, 252), true);
     Label2 = label(Frame3D7, "Label2", QString(), twipsRect(120, 240, 252, 252), true);
     Label1 = label(Frame3D7, "Label1", QStringLiteral("Octave Filter"),
@@ -201,18 +203,23 @@ void Brenvik::createControls()
                      designFont(7.8, true));
     StereoOpt = option(Frame3D4, "StereoOpt", QStringLiteral("Stereo"),
                        twipsRect(1080, 180, 972, 252), 16, true);
-    MonoOpt = option(Frame3D4, "MonoOpt", QStringLiteral("Mono"), twipsRect(60, 180, 972, 252), 15, false);
-    bktim = option(Frame3D1, "bktim", QStringLiteral("B&&K->TIM"), twipsRect(2160, 720, 1512, 192), 28, false);
+    MonoOpt = option(Frame3D4, "MonoOpt", QStringLiteral("Mono"), twipsRect(60, 180, 972, 252), 15,
+                     false);
+    bktim = option(Frame3D1, "bktim", QStringLiteral("B&&K->TIM"), twipsRect(2160, 720, 1512, 192),
+                   28, false);
     velmwav = option(Frame3D1, "velmwav", QStringLiteral("Velmora->WAV"),
                      twipsRect(2160, 240, 1695, 195), 30, false);
     velmtim = option(Frame3D1, "velmtim", QStringLiteral("Velmora->TIM"),
                      twipsRect(2160, 480, 1695, 195), 29, false);
-    timwav = option(Frame3D1, "timwav", QStringLiteral("TIM->WAV"), twipsRect(3960, 480, 1335, 195), 27, false);
-    wavtim = option(Frame3D1, "wavtim", QStringLiteral("WAV->TIM"), twipsRect(3960, 240, 1335, 195), 26, true);
+    timwav = option(Frame3D1, "timwav", QStringLiteral("TIM->WAV"), twipsRect(3960, 480, 1335, 195),
+                    27, false);
+    wavtim = option(Frame3D1, "wavtim", QStringLiteral("WAV->TIM"), twipsRect(3960, 240, 1335, 195),
+                    26, true);
     Command3D1 = command(Frame3D1, "Command3D1", QStringLiteral(".WAV ---> .TIM"),
                          twipsRect(60, 300, 1932, 492), 9.6);
     Frame3D5 = frame(Frame3D1, "Frame3D5", QString(), twipsRect(2760, 960, 2475, 555), small);
-    IRmode = option(Frame3D5, "IRmode", QStringLiteral("I.R."), twipsRect(120, 120, 792, 372), 18, true);
+    IRmode =
+        option(Frame3D5, "IRmode", QStringLiteral("I.R."), twipsRect(120, 120, 792, 372), 18, true);
     Scopemode = option(Frame3D5, "Scopemode", QStringLiteral("Scope"),
                        twipsRect(900, 120, 912, 372), 19, false);
 
@@ -277,11 +284,10 @@ void Brenvik::setTabOrder()
     // Every control that takes the focus, in Tab-index order: Tab passes over
     // the options that are no Tab stop, but from one of them, focused by a
     // click or an arrow key, it goes on to the next Tab index.
-    const QList<QWidget *> order = {Command3D1, Command3D2, Command3D3, Wav,     CommWav,
-                                    ExpSPL,     TimLeft,    CommLeft,   TimRight, CommRight,
-                                    MonoOpt,    StereoOpt,  IRmode,     Scopemode, Opt44,
-                                    wavtim,     timwav,     bktim,      velmtim,  velmwav,
-                                    SSCommand1, Opt48,      OptBin};
+    const QList<QWidget *> order = {
+        Command3D1, Command3D2, Command3D3, Wav,       CommWav,    ExpSPL,    TimLeft, CommLeft,
+        TimRight,   CommRight,  MonoOpt,    StereoOpt, IRmode,     Scopemode, Opt44,   wavtim,
+        timwav,     bktim,      velmtim,    velmwav,   SSCommand1, Opt48,     OptBin};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         QWidget::setTabOrder(order[i], order[i + 1]);
 }

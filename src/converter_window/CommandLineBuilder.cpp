@@ -34,7 +34,7 @@ bool regionalSettingsCompatible(const NumberSymbols &symbols)
 bool requiredNamesMissing(const LaunchInput &input)
 {
     return (input.stereo && input.timRight.isEmpty()) || input.wav.isEmpty()
-        || input.timLeft.isEmpty();
+           || input.timLeft.isEmpty();
 }
 
 LaunchPlan buildLaunch(const LaunchInput &in)

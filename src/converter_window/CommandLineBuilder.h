@@ -13,8 +13,8 @@ struct LaunchInput
     bool stereo = false;
     bool irMode = true;
     bool opt44 = false, opt48 = false, optBin = false;
-    bool forcePink = false;     ///< the force-pink switch is on
-    bool octaveFilter = false;  ///< the octave-filter switch is on
+    bool forcePink = false;    ///< the force-pink switch is on
+    bool octaveFilter = false; ///< the octave-filter switch is on
     QString filterFileName;
     bool modeTimWav = false, modeWavTim = false, modeBkTim = false;
     bool modeVelmTim = false, modeVelmWav = false;
@@ -24,8 +24,8 @@ struct LaunchInput
 /// The completed names and the converter's command line.
 struct LaunchPlan
 {
-    QString wav, timLeft, timRight;  ///< the fields after completion
-    ConverterCommand command;        ///< no pieces when no mode is selected
+    QString wav, timLeft, timRight; ///< the fields after completion
+    ConverterCommand command;       ///< no pieces when no mode is selected
     /// A name that cannot be passed inside double quotes (it holds a quote or
     /// a NUL character, or ends in a backslash, so the converter would receive
     /// other arguments), as its field holds it (before completion); "" when

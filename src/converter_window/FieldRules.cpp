@@ -23,8 +23,7 @@ QString inCaseOf(QStringView wanted, QStringView replaced)
 
 } // namespace
 
-QString adaptExtension(const QString &text, QStringView wanted, QStringView other,
-                       bool ignoreCase)
+QString adaptExtension(const QString &text, QStringView wanted, QStringView other, bool ignoreCase)
 {
     if (text.isEmpty())
         return text;

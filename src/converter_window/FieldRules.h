@@ -14,8 +14,7 @@ enum class ConversionMode { TimWav, WavTim, BkTim, VelmTim, VelmWav };
 /// lower-cased; elsewhere it keeps its letters and a replaced ending takes
 /// the letter case of the ending it replaces ("Room.Wav" gives "Room.Tim"),
 /// so that adapting back gives the same name.
-QString adaptExtension(const QString &text, QStringView wanted, QStringView other,
-                       bool ignoreCase);
+QString adaptExtension(const QString &text, QStringView wanted, QStringView other, bool ignoreCase);
 
 /// Keeps a simulation result name (its third-last character is "_") and
 /// clears any other; lower-cased where file names ignore case.

@@ -23,7 +23,7 @@ qint16 BandModel::GainToPosition(double gain) const
         position = PositionMin;
     if (position > PositionMax)
         position = PositionMax;
-    return qint16(std::nearbyint(position));  // default rounding mode: halves to even
+    return qint16(std::nearbyint(position)); // default rounding mode: halves to even
 }
 
 void BandModel::widenRange(double gain)

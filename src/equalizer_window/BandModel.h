@@ -20,10 +20,10 @@ struct BandModel
     static constexpr int PositionMin = -10000;
     static constexpr int PositionMax = 10000;
 
-    std::array<double, BandCount> bandFrequency = DefaultFrequencies;  ///< Hz, data only
-    std::array<double, BandCount> bandGain{};                          ///< dB
-    float rangeBottom = -50.0f;  ///< dB at position -10000
-    float rangeTop = 50.0f;      ///< dB at position +10000
+    std::array<double, BandCount> bandFrequency = DefaultFrequencies; ///< Hz, data only
+    std::array<double, BandCount> bandGain{};                         ///< dB
+    float rangeBottom = -50.0f;                                       ///< dB at position -10000
+    float rangeTop = 50.0f;                                           ///< dB at position +10000
 
     /// Gain in dB of slider position `position`:
     /// rangeBottom + (rangeTop - rangeBottom) * ((position + 10000) / 20000),

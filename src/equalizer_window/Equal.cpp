@@ -93,17 +93,15 @@ void Equal::Form_Resize()
 {
     if (!m_converterWindow)
         return;
-    constexpr Qt::WindowStates mask = Qt::WindowMinimized | Qt::WindowMaximized
-                                      | Qt::WindowFullScreen;
-    const Qt::WindowStates target = (m_converterWindow->windowState() & ~mask)
-                                    | (windowState() & mask);
+    constexpr Qt::WindowStates mask =
+        Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen;
+    const Qt::WindowStates target =
+        (m_converterWindow->windowState() & ~mask) | (windowState() & mask);
     if (target != m_converterWindow->windowState())
         m_converterWindow->setWindowState(target);
 }
 
-void Equal::Form_Unload()
-{
-}
+void Equal::Form_Unload() { }
 
 void Equal::unload()
 {
@@ -142,11 +140,8 @@ void Equal::keyPressEvent(QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-    case Qt::Key_Escape:
-        event->accept();
-        return;
-    default:
-        QDialog::keyPressEvent(event);
+    case Qt::Key_Escape: event->accept(); return;
+    default: QDialog::keyPressEvent(event);
     }
 }
 
@@ -173,7 +168,7 @@ bool Equal::eventFilter(QObject *watched, QEvent *event)
             Topp_KeyPress(keyAscii);
         else
             Bottom_KeyPress(keyAscii);
-        break;  // the key still reaches the box
+        break; // the key still reaches the box
     }
     case QEvent::FocusIn: {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
@@ -204,8 +199,7 @@ bool Equal::eventFilter(QObject *watched, QEvent *event)
             Bottom_LostFocus();
         break;
     }
-    default:
-        break;
+    default: break;
     }
     return QDialog::eventFilter(watched, event);
 }

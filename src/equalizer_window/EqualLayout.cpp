@@ -19,7 +19,10 @@
 
 namespace {
 
-QFont sansSerif() { return designFont(7.8); }
+QFont sansSerif()
+{
+    return designFont(7.8);
+}
 QFont smallFont()
 {
     // Where the layout table's bitmap font is missing, DejaVu Sans: at six pixels
@@ -43,7 +46,7 @@ struct BandColumn
     const char *caption;
     int boxLeft;
     int sliderLeft;
-    const char *name;  // what a screen reader calls the band's box and slider
+    const char *name; // what a screen reader calls the band's box and slider
 };
 
 constexpr BandColumn BandColumns[BandCount] = {
@@ -60,7 +63,7 @@ struct LineDef
     int y;
     int x1;
     int x2;
-    int width;  // pixels
+    int width; // pixels
 };
 
 // Grid of the plot, in the plot area's inner coordinates.
@@ -209,7 +212,7 @@ void Equal::createControls()
         slider->setSingleStep(50);
         slider->setPageStep(300);
         slider->setTracking(false);
-        slider->setFocusPolicy(Qt::StrongFocus);  // the sliders are tab stops
+        slider->setFocusPolicy(Qt::StrongFocus); // the sliders are tab stops
         slider->setValue(k == 0 ? 0 : -50);
         slider->setAccessibleName(QString::fromLatin1(column.name));
         VScroll1[k] = slider;
@@ -250,7 +253,7 @@ void Equal::createLines()
 
 void Equal::setTabOrderChain()
 {
-    QList<QWidget *> chain{VScroll1[0], VScroll1[1], Text1[0], Text1[1], Textfiltname,
+    QList<QWidget *> chain{VScroll1[0], VScroll1[1], Text1[0], Text1[1],   Textfiltname,
                            Commbrowse,  Topp,        Bottom,   Command3D2, Command3D1};
     for (int k = 2; k < BandCount; ++k)
         chain << VScroll1[k];

@@ -64,15 +64,15 @@ std::string significantText(double magnitude, double limit)
 {
     char buffer[64];
     char *end = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                    std::chars_format::scientific, SignificantDigits - 1)
-                          .ptr;
+                              std::chars_format::scientific, SignificantDigits - 1)
+                    .ptr;
     double nearest = 0;
     if (std::from_chars(buffer, end, nearest).ec == std::errc() && nearest <= limit)
         return std::string(buffer, end);
     // Enough digits that no rounding of the last reaches the 15th: cut after it.
-    end = std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific,
-                        40)
-              .ptr;
+    end =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 40)
+            .ptr;
     char *exponent = std::find(buffer, end, 'e');
     return std::string(buffer, std::size_t(1 + SignificantDigits)) + std::string(exponent, end);
 }
@@ -171,7 +171,7 @@ FilterReadResult readFilterBands(QIODevice &device)
     while (count < FieldCount) {
         if (scanned >= MaxFilterScanBytes) {
             result.error = QStringLiteral("its first %1 bytes hold only %2 of the twenty numbers "
-                                         "a filter needs")
+                                          "a filter needs")
                                .arg(MaxFilterScanBytes)
                                .arg(count);
             return result;
@@ -256,7 +256,8 @@ std::optional<QString> writeInPlace(const QString &fileName, const QByteArray &t
     if (const int error = ::posix_fallocate(fd, 0, text.size()); error != 0)
         return fail(cannotWrite(qt_error_string(error)));
     for (qsizetype done = 0; done < text.size();) {
-        const ssize_t n = ::pwrite(fd, text.constData() + done, size_t(text.size() - done), off_t(done));
+        const ssize_t n =
+            ::pwrite(fd, text.constData() + done, size_t(text.size() - done), off_t(done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)

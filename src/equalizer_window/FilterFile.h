@@ -45,8 +45,7 @@ inline constexpr qint64 MaxFilterScanBytes = 1 << 20;
 /// 1e-7 gives "0.0000001", 1e21 gives "1000000000000000000000". Where the
 /// rounded number would pass `limit` it is rounded toward zero instead, so
 /// that a value within a limit is written within it. Needs a finite value.
-QByteArray filterNumberText(double value,
-                            double limit = std::numeric_limits<double>::max());
+QByteArray filterNumberText(double value, double limit = std::numeric_limits<double>::max());
 
 /// "" when the bands can be written and shown, otherwise what is wrong
 /// ("the gain of band 3 is not a finite number"): every value must be

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // The longest name a Windows program that opens files through the ANSI
 // functions can open, the drive and the final zero left out.
 constexpr int longestWindowsName = 259;
@@ -33,20 +32,22 @@ LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
     const WindowsName name = toWindowsName(*resolved, *found.wineDrives);
     if (name.fault != WindowsNameFault::None)
         return {{},
-                windowsNameFaultText(name.fault, name.part) + QStringLiteral(". Please correct it")};
+                windowsNameFaultText(name.fault, name.part)
+                    + QStringLiteral(". Please correct it")};
     const QString outside = charactersOutsideCodePage(name.text, found.codePage);
     if (!outside.isEmpty())
-        return {{},
-                QStringLiteral("the converter receives its arguments in code page %1 (%2), which "
-                               "does not hold %3, so it would see other letters and might open "
-                               "another file. Rename the file, or start Brenvik in a locale whose "
-                               "code page holds them")
-                    .arg(QString::number(found.codePage), found.codePageSource, doubleQuoted(outside))};
+        return {
+            {},
+            QStringLiteral("the converter receives its arguments in code page %1 (%2), which "
+                           "does not hold %3, so it would see other letters and might open "
+                           "another file. Rename the file, or start Brenvik in a locale whose "
+                           "code page holds them")
+                .arg(QString::number(found.codePage), found.codePageSource, doubleQuoted(outside))};
     const bool absolute = name.text.size() > 1 && name.text[1] == u':';
     // A drive's root is written "X:\." (see toWindowsName()).
     const QString folder = found.windowsFolder.endsWith(QLatin1String(":\\."))
-        ? found.windowsFolder.chopped(1)
-        : found.windowsFolder + u'\\';
+                               ? found.windowsFolder.chopped(1)
+                               : found.windowsFolder + u'\\';
     const QString full = absolute ? name.text : folder + name.text;
     if (full.size() > longestWindowsName)
         return {{},
@@ -62,17 +63,20 @@ LineName windowsNameFor(const QString &hostName, const FoundProgram &found)
 FoundProgram findHostProgram(const QString &name, const QString &ownFolder)
 {
     const QString folder = QDir::currentPath();
-    const ProgramSearch search = searchProgram(name, ownFolder, folder, qEnvironmentVariable("PATH"));
+    const ProgramSearch search =
+        searchProgram(name, ownFolder, folder, qEnvironmentVariable("PATH"));
     if (search.found.isEmpty()) {
         FoundProgram missing;
         if (!search.notRunnable.isEmpty())
-            missing.error = QStringLiteral("The program %1 was found as %2, but it cannot be run: the"
-                                           " file is neither executable nor a Windows program.")
-                                .arg(doubleQuoted(name), doubleQuoted(search.notRunnable));
+            missing.error =
+                QStringLiteral("The program %1 was found as %2, but it cannot be run: the"
+                               " file is neither executable nor a Windows program.")
+                    .arg(doubleQuoted(name), doubleQuoted(search.notRunnable));
         else
-            missing.error = QStringLiteral("The program %1 cannot be found beside Brenvik, in the"
-                                           " current folder %2 or on the PATH.")
-                                .arg(doubleQuoted(name), doubleQuoted(QDir::toNativeSeparators(folder)));
+            missing.error =
+                QStringLiteral("The program %1 cannot be found beside Brenvik, in the"
+                               " current folder %2 or on the PATH.")
+                    .arg(doubleQuoted(name), doubleQuoted(QDir::toNativeSeparators(folder)));
         return missing;
     }
     const ExecutableKind kind = readExecutableKind(search.found);
@@ -94,12 +98,12 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
     const QStringList words = splitWindowsCommandLine(commandLine);
     const QString shownName = words.value(0);
     if (!program.runner.isEmpty())
-        return {program.runner.constFirst(), program.runner + QStringList{starterArgument(commandLine)},
-                shownName, program.runnerDefaults};
+        return {program.runner.constFirst(),
+                program.runner + QStringList{starterArgument(commandLine)}, shownName,
+                program.runnerDefaults};
     return {program.path, QStringList{program.path} + words.mid(1), shownName,
             program.runnerDefaults};
 }
-
 
 ConverterStart prepareConverterStart(const ConverterCommand &command, const QString &ownFolder)
 {
@@ -116,13 +120,14 @@ ConverterStart prepareConverterStart(const ConverterCommand &command, const QStr
             continue;
         const LineName name = windowsNameFor(piece.text, found);
         if (!name.error.isEmpty())
-            return {{},
-                    true,
-                    {QStringLiteral("The file name %1 cannot be handed to the Windows converter %2: "
-                                    "%3.")
-                         .arg(piece.text, command.program, name.error),
-                     QStringLiteral("File Specification Error")},
-                    found.gui};
+            return {
+                {},
+                true,
+                {QStringLiteral("The file name %1 cannot be handed to the Windows converter %2: "
+                                "%3.")
+                     .arg(piece.text, command.program, name.error),
+                 QStringLiteral("File Specification Error")},
+                found.gui};
         written.insert(piece.text, name.text);
     }
     const QString line =

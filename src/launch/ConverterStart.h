@@ -14,7 +14,7 @@
 /// what starting it takes.
 struct FoundProgram
 {
-    QString path;  ///< the file found
+    QString path; ///< the file found
     /// Set when the converter is a Windows program that runs through Wine:
     /// the drives of the Wine prefix, over which the file names on its
     /// command line are written (see toWindowsName()).
@@ -52,9 +52,9 @@ HostCommand hostCommandFor(const FoundProgram &program, const QString &commandLi
 struct ConverterStart
 {
     HostCommand command;
-    bool throughWine = false;  ///< the command runs Wine with Brenvik's starter
-    LaunchRefusal refusal;     ///< not null: nothing is to be started
-    bool gui = false;          ///< a Windows GUI program: it needs no terminal window
+    bool throughWine = false; ///< the command runs Wine with Brenvik's starter
+    LaunchRefusal refusal;    ///< not null: nothing is to be started
+    bool gui = false;         ///< a Windows GUI program: it needs no terminal window
 };
 
 /// Finds the converter `command` names (see findHostProgram()) and writes its

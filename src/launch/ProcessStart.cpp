@@ -34,7 +34,6 @@ extern char **environ;
 
 namespace {
 
-
 QString startDetached(const QString &program, const QStringList &arguments,
                       const QString &shownName)
 {
@@ -43,7 +42,8 @@ QString startDetached(const QString &program, const QStringList &arguments,
 
 QString cannotBeStarted(const QString &shownName, const QString &reason)
 {
-    QString message = QStringLiteral("The program %1 cannot be started").arg(doubleQuoted(shownName));
+    QString message =
+        QStringLiteral("The program %1 cannot be started").arg(doubleQuoted(shownName));
     if (!reason.isEmpty())
         message += QStringLiteral(": ") + reason;
     return message + u'.';
@@ -66,23 +66,21 @@ void reapChild(pid_t pid, QObject *context, const std::function<void(int)> &ende
             const QPointer<QObject> receiver(context);
             QObject::connect(notifier, &QSocketNotifier::activated, notifier,
                              [notifier, fd, pid, receiver, ended] {
-                int status = 0;
-                while (::waitpid(pid, &status, WNOHANG) < 0 && errno == EINTR) {
-                }
-                notifier->setEnabled(false);
-                ::close(fd);
-                notifier->deleteLater();
-                if (receiver && ended)
-                    ended(status);
-            });
+                                 int status = 0;
+                                 while (::waitpid(pid, &status, WNOHANG) < 0 && errno == EINTR) { }
+                                 notifier->setEnabled(false);
+                                 ::close(fd);
+                                 notifier->deleteLater();
+                                 if (receiver && ended)
+                                     ended(status);
+                             });
             return;
         }
     }
 #endif
     try {
         std::thread([pid] {
-            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
-            }
+            while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) { }
         }).detach();
     } catch (const std::system_error &) {
         // No thread to be had: the child stays a zombie until Brenvik ends.
@@ -122,13 +120,18 @@ QString openWithDesktop(const QString &commandLine, const QString &folder)
     const QString opener = findOnPath(QStringLiteral("xdg-open"));
     if (opener.isEmpty())
         return QStringLiteral("%1 cannot be opened: the desktop's opener \"xdg-open\" is not"
-                              " installed.").arg(doubleQuoted(path));
+                              " installed.")
+            .arg(doubleQuoted(path));
     return startDetached(opener, {path}, QStringLiteral("xdg-open"));
 }
 
 QString openRegionSettings()
 {
-    struct Panel { const char *program; const char *argument; };
+    struct Panel
+    {
+        const char *program;
+        const char *argument;
+    };
     static const Panel panels[] = {
         {"gnome-control-center", "region"},
         {"systemsettings", "kcm_regionandlang"},
@@ -229,8 +232,8 @@ QString startHostCommand(const HostCommand &command, QObject *context,
     // ignored by whoever started Brenvik (nohup) stays ignored, as usual.
     sigaddset(&mask, SIGPIPE);
     posix_spawnattr_setsigdefault(&attributes, &mask);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF
-                                              | POSIX_SPAWN_SETSID);
+    posix_spawnattr_setflags(&attributes,
+                             POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
@@ -259,8 +262,9 @@ QString startHostCommand(const HostCommand &command, QObject *context,
 #else
     Q_UNUSED(context);
     Q_UNUSED(ended);
-    return cannotBeStarted(command.shownName,
-                           QStringLiteral("starting a program detached is only available on POSIX hosts"));
+    return cannotBeStarted(
+        command.shownName,
+        QStringLiteral("starting a program detached is only available on POSIX hosts"));
 #endif
 }
 

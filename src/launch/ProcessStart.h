@@ -47,8 +47,7 @@ inline constexpr int OpenerWatchMs = 5000;
 /// (from the event loop, while `context` lives) when it ends with a status
 /// other than 0 within `watchMs`.
 QString openWithDesktopViewer(const QString &path, QObject *context,
-                              const std::function<void()> &noViewer,
-                              int watchMs = OpenerWatchMs);
+                              const std::function<void()> &noViewer, int watchMs = OpenerWatchMs);
 
 /// Starts a program from one command-line text on a host other than Windows,
 /// detached, in the current directory, without waiting, found as

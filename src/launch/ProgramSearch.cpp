@@ -72,11 +72,12 @@ public:
             for (const char *p = buffer; p < buffer + got;) {
                 const auto *event = reinterpret_cast<const struct inotify_event *>(p);
                 for (Listing &listing : m_listings) {
-                    if (listing.watch < 0 || !(event->mask & IN_Q_OVERFLOW || event->wd == listing.watch))
+                    if (listing.watch < 0
+                        || !(event->mask & IN_Q_OVERFLOW || event->wd == listing.watch))
                         continue;
                     listing.current = false;
                     if (event->mask & IN_IGNORED)
-                        listing.watch = -1;  // the folder went away
+                        listing.watch = -1; // the folder went away
                 }
                 p += sizeof(struct inotify_event) + event->len;
             }
@@ -110,10 +111,10 @@ public:
 private:
     struct Listing
     {
-        QByteArray encoded;  ///< the folder's name for the system
-        int watch = -1;      ///< its inotify watch, or -1
+        QByteArray encoded; ///< the folder's name for the system
+        int watch = -1;     ///< its inotify watch, or -1
         bool current = false;
-        qint64 changed = 0;  ///< without a watch: the modification time listed
+        qint64 changed = 0; ///< without a watch: the modification time listed
         bool settled = false;
         QHash<QString, QStringList> byFoldedName;
     };
@@ -125,7 +126,7 @@ private:
         while (it.hasNext())
             listing.byFoldedName[it.nextFileInfo().fileName().toCaseFolded()] << it.fileName();
         for (QStringList &names : listing.byFoldedName)
-            names.sort();  // the result must not depend on listing order
+            names.sort(); // the result must not depend on listing order
     }
 
 #ifdef Q_OS_UNIX
@@ -172,7 +173,7 @@ private:
 
     QMutex m_mutex;
     QHash<QString, Listing> m_listings;
-    int m_inotify = -2;  ///< -2: not tried yet
+    int m_inotify = -2; ///< -2: not tried yet
 };
 
 FolderNames &folderNames()
@@ -231,7 +232,8 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
         return search;
     const QDir current(currentDir);
     if (name.contains(u'/') || name.contains(u'\\')) {
-        const QString given = QDir::cleanPath(current.absoluteFilePath(QString(name).replace(u'\\', u'/')));
+        const QString given =
+            QDir::cleanPath(current.absoluteFilePath(QString(name).replace(u'\\', u'/')));
         if (isRegularFile(given) && isRunnable(given))
             search.found = given;
         else if (isRegularFile(given))
@@ -243,8 +245,8 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
     folderNames().catchUp();
 
     const QStringList spellings = endsWithExe(name)
-        ? QStringList{name, name.chopped(4)}
-        : QStringList{name + QStringLiteral(".exe"), name};
+                                      ? QStringList{name, name.chopped(4)}
+                                      : QStringList{name + QStringLiteral(".exe"), name};
     for (const QString &spelling : spellings) {
         for (const QString &folder : std::as_const(folders)) {
             const QString found = findInFolder(folder, spelling, search);
@@ -257,8 +259,8 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
     return search;
 }
 
-QString findProgram(const QString &name, const QString &ownFolder,
-                    const QString &currentDir, const QString &pathVariable)
+QString findProgram(const QString &name, const QString &ownFolder, const QString &currentDir,
+                    const QString &pathVariable)
 {
     return searchProgram(name, ownFolder, currentDir, pathVariable).found;
 }
@@ -281,7 +283,8 @@ void readHeads(const QString &path, QByteArray &head, QByteArray &peHeader)
     }
     struct stat info;
     ssize_t got = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)
-                    ? ::pread(fd, head.data(), head.size(), 0) : -1;
+                      ? ::pread(fd, head.data(), head.size(), 0)
+                      : -1;
     head.resize(std::max<ssize_t>(got, 0));
     const qint64 offset = peHeaderOffset(head);
     got = offset >= 0 ? ::pread(fd, peHeader.data(), peHeader.size(), off_t(offset)) : 0;

@@ -8,7 +8,7 @@
 /// What a search for a program found.
 struct ProgramSearch
 {
-    QString found;        ///< absolute path of the program, or "" when there is none
+    QString found; ///< absolute path of the program, or "" when there is none
     /// The first file of that name seen that cannot be run (neither
     /// executable nor a Windows program), "" when none; for the message.
     QString notRunnable;
@@ -31,8 +31,8 @@ ProgramSearch searchProgram(const QString &name, const QString &ownFolder,
                             const QString &currentDir, const QString &pathVariable);
 
 /// searchProgram()'s result alone: the program's absolute path, or "".
-QString findProgram(const QString &name, const QString &ownFolder,
-                    const QString &currentDir, const QString &pathVariable);
+QString findProgram(const QString &name, const QString &ownFolder, const QString &currentDir,
+                    const QString &pathVariable);
 
 /// The first program `name` on PATH, exactly so spelt, that may be executed;
 /// "" when there is none. For the desktop's own tools (Wine, the opener, the

@@ -62,7 +62,7 @@ public:
     ~HandOver() override
     {
         m_destroyed = true;
-        m_noWindow = nullptr;  // Brenvik ends: nobody to tell
+        m_noWindow = nullptr; // Brenvik ends: nobody to tell
         if (!m_done)
             takeBack();
         if (m_fd >= 0)
@@ -94,7 +94,7 @@ private:
         char answer[16];
         const ssize_t n = ::read(m_fd, answer, sizeof answer);
         if (n > 0) {
-            finish();  // the converter was started there, or its failure shown
+            finish(); // the converter was started there, or its failure shown
         } else if (n == 0) {
             // The console program has gone without starting the converter.
             ::unlink(m_fifo.constData());
@@ -161,7 +161,8 @@ QString makeFifo()
         folder = QDir::tempPath();
     static unsigned serial = 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QString name = QStringLiteral("%1/brenvik-%2-%3.start").arg(folder).arg(::getpid()).arg(++serial);
+        const QString name =
+            QStringLiteral("%1/brenvik-%2-%3.start").arg(folder).arg(::getpid()).arg(++serial);
         if (::mkfifo(QFile::encodeName(name).constData(), 0600) == 0)
             return name;
         if (errno != EEXIST)
@@ -176,8 +177,8 @@ QString makeFifo()
 bool wantsConverterWindow(const QString &platformName, bool outputIsTerminal,
                           const QString &switchedOff)
 {
-    const bool realDisplay = platformName == QLatin1String("xcb")
-                          || platformName.startsWith(QLatin1String("wayland"));
+    const bool realDisplay =
+        platformName == QLatin1String("xcb") || platformName.startsWith(QLatin1String("wayland"));
     return realDisplay && !outputIsTerminal && switchedOff.isEmpty();
 }
 
@@ -199,7 +200,8 @@ QString findTerminal()
 
 TerminalStyle terminalStyle(const QString &file)
 {
-    static const struct {
+    static const struct
+    {
         const char *name;
         TerminalStyle style;
     } known[] = {
@@ -230,13 +232,15 @@ QStringList terminalArguments(const QString &terminal, TerminalStyle style, cons
     switch (style) {
     case TerminalStyle::Konsole:
         // Its -p takes several settings parted by ";".
-        return {terminal, QStringLiteral("-p"),
-                QStringLiteral("tabtitle=") + QString(shown).remove(u';'), QStringLiteral("-e"),
-                console, word};
+        return {terminal,
+                QStringLiteral("-p"),
+                QStringLiteral("tabtitle=") + QString(shown).remove(u';'),
+                QStringLiteral("-e"),
+                console,
+                word};
     case TerminalStyle::Terminator:
         return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-x"), console, word};
-    case TerminalStyle::Lxterminal:
-        return {terminal, QStringLiteral("-e"), console, word};
+    case TerminalStyle::Lxterminal: return {terminal, QStringLiteral("-e"), console, word};
     case TerminalStyle::Qterminal: {
         // One text, split as a shell splits it: the console's name in single quotes.
         const QString inside = QString(console).replace(u'\'', QLatin1String("'\\''"));
@@ -249,8 +253,7 @@ QStringList terminalArguments(const QString &terminal, TerminalStyle style, cons
         return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-x"), console, word};
     case TerminalStyle::MateTerminal:
         return {terminal, QStringLiteral("-t"), shown, QStringLiteral("-x"), console, word};
-    case TerminalStyle::Xterm:
-        break;
+    case TerminalStyle::Xterm: break;
     }
     return {terminal, QStringLiteral("-T"), shown, QStringLiteral("-e"), console, word};
 }
@@ -263,7 +266,9 @@ QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &
     if (!app || QThread::currentThread() != app->thread())
         return startHostCommand(command);
     const QString fifo = makeFifo();
-    const int fd = fifo.isEmpty() ? -1 : ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = fifo.isEmpty() ? -1
+                                  : ::open(QFile::encodeName(fifo).constData(),
+                                           O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         if (!fifo.isEmpty())
             ::unlink(QFile::encodeName(fifo).constData());
@@ -279,8 +284,8 @@ QString startInTerminalWindow(const HostCommand &command, const TerminalWindow &
             + command.arguments);
     const HostCommand terminal{window.terminal, arguments, QStringLiteral("x-terminal-emulator")};
     auto *handOver = new HandOver(command, window.noWindow, fifo, fd);
-    const QString error = startHostCommand(terminal, handOver,
-                                           [handOver](int status) { handOver->terminalEnded(status); });
+    const QString error = startHostCommand(
+        terminal, handOver, [handOver](int status) { handOver->terminalEnded(status); });
     if (error.isEmpty())
         return {};
     handOver->abandon();

@@ -41,21 +41,22 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int windowStyl
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(),
-                        buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessW(applicationName.empty() ? nullptr : applicationName.c_str(), buffer.data(),
+                        nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
         const DWORD error = GetLastError();
-        std::wstring message = L"The program \"" + programName(commandLine)
-                             + L"\" cannot be started";
+        std::wstring message =
+            L"The program \"" + programName(commandLine) + L"\" cannot be started";
         wchar_t *text = nullptr;
-        const DWORD length = FormatMessageW(
-            FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                | FORMAT_MESSAGE_IGNORE_INSERTS,
-            nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+        const DWORD length =
+            FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                               | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
         if (length > 0 && text) {
             std::wstring reason(text, length);
-            while (!reason.empty() && (reason.back() == L'\n' || reason.back() == L'\r'
-                                       || reason.back() == L' ' || reason.back() == L'.'))
+            while (!reason.empty()
+                   && (reason.back() == L'\n' || reason.back() == L'\r' || reason.back() == L' '
+                       || reason.back() == L'.'))
                 reason.pop_back();
             message += L": " + reason;
         }
@@ -80,8 +81,8 @@ std::wstring startWindowsProcess(const std::wstring &commandLine, int, const std
                                  const std::wstring &, unsigned long *)
 {
     return L"The program \"" + programName(commandLine)
-         + L"\" cannot be started: starting a Windows command line unchanged is only"
-           L" available on Windows.";
+           + L"\" cannot be started: starting a Windows command line unchanged is only"
+             L" available on Windows.";
 }
 
 #endif

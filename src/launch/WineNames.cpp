@@ -18,8 +18,8 @@ std::optional<QString> resolveParentSteps(const QString &name, const QString &cu
     const bool absolute = name.startsWith(u'/');
     const QString head = parts.mid(0, last + 1).join(u'/');
     // Physically, through the real folders; "" where the folder does not exist.
-    const QString real = QFileInfo(absolute ? head : currentFolder + u'/' + head)
-                             .canonicalFilePath();
+    const QString real =
+        QFileInfo(absolute ? head : currentFolder + u'/' + head).canonicalFilePath();
     if (real.isEmpty())
         return std::nullopt;
     const QString rest = parts.mid(last + 1).join(u'/');
@@ -42,17 +42,29 @@ int wineCodePage(const QString &locale, bool installed)
         return 1252;
     if (language == QLatin1String("zh"))
         return country == QLatin1String("TW") || country == QLatin1String("HK")
-                || country == QLatin1String("MO")
-            ? 950
-            : 936;
+                       || country == QLatin1String("MO")
+                   ? 950
+                   : 936;
     if (language == QLatin1String("sr"))
         return locale.contains(QLatin1String("@latin")) ? 1250 : 1251;
     static const QHash<QString, int> pages = [] {
         QHash<QString, int> table;
-        const struct { int page; const char *languages; } groups[] = {
-            {1250, "cs hu pl ro sk sl hr sq bs"}, {1251, "ru uk be bg mk kk ky mn tt"},
-            {1253, "el"}, {1254, "tr az uz"}, {1255, "he"}, {1256, "ar fa ur"},
-            {1257, "et lv lt"}, {1258, "vi"}, {874, "th"}, {932, "ja"}, {949, "ko"},
+        const struct
+        {
+            int page;
+            const char *languages;
+        } groups[] = {
+            {1250, "cs hu pl ro sk sl hr sq bs"},
+            {1251, "ru uk be bg mk kk ky mn tt"},
+            {1253, "el"},
+            {1254, "tr az uz"},
+            {1255, "he"},
+            {1256, "ar fa ur"},
+            {1257, "et lv lt"},
+            {1258, "vi"},
+            {874, "th"},
+            {932, "ja"},
+            {949, "ko"},
         };
         for (const auto &group : groups)
             for (const QString &code : QString::fromLatin1(group.languages).split(u' '))

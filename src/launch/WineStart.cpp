@@ -22,7 +22,6 @@ extern char **environ;
 
 namespace {
 
-
 // Which Windows programs the Wine at `wine` can run, judged from its files
 // alone: asking Wine itself would take seconds at every click. Its loaders
 // lie beside it or, where `wine` is a wrapper script as on Debian, in
@@ -73,9 +72,9 @@ WineAbility wineAbility(const QString &wine, bool needs32)
     const QString loader = QFileInfo(wine).canonicalFilePath();
     const QString bin = QFileInfo(loader).absolutePath();
     WineAbility ability;
-    for (const QString &candidate : {loader, bin + QStringLiteral("/wine"), bin + QStringLiteral("/wine64"),
-                                     bin + QStringLiteral("/../lib/wine/wine"),
-                                     bin + QStringLiteral("/../lib/wine/wine64")}) {
+    for (const QString &candidate :
+         {loader, bin + QStringLiteral("/wine"), bin + QStringLiteral("/wine64"),
+          bin + QStringLiteral("/../lib/wine/wine"), bin + QStringLiteral("/../lib/wine/wine64")}) {
         switch (readExecutableKind(candidate)) {
         case ExecutableKind::Linux32:
             ability.known = true;
@@ -88,8 +87,7 @@ WineAbility wineAbility(const QString &wine, bool needs32)
             if (QFileInfo::exists(bin + QStringLiteral("/../lib/wine/i386-windows/ntdll.dll")))
                 ability.runs32 = true;
             break;
-        default:
-            break;
+        default: break;
         }
     }
     return ability;
@@ -105,13 +103,12 @@ QList<WineDrive> readWineDrives(const QString &prefix)
     if (!devices.exists())
         return defaultWineDrives();
     QList<WineDrive> drives;
-    const QFileInfoList entries =
-        devices.entryInfoList(QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot);
+    const QFileInfoList entries = devices.entryInfoList(QDir::AllEntries | QDir::System
+                                                        | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo &entry : entries) {
         const QString name = entry.fileName().toLower();
         if (name.size() == 2 && name[0] >= u'a' && name[0] <= u'z' && name[1] == u':'
-            && entry.isSymLink())
-        {
+            && entry.isSymLink()) {
             drives.append({name[0].toUpper(), QDir::cleanPath(entry.symLinkTarget())});
             const QString real = entry.canonicalFilePath();
             if (!real.isEmpty() && real != drives.constLast().target)
@@ -155,8 +152,8 @@ QString prefixRefusal(int bits, QString &prefix)
     const QString arch = qEnvironmentVariable("WINEARCH");
     const int existing = prefixBits(prefix);
     const int wanted = arch == QLatin1String("win32")   ? 32
-                     : arch == QLatin1String("win64") ? 64
-                                                      : 0;
+                       : arch == QLatin1String("win64") ? 64
+                                                        : 0;
     if (existing && wanted && existing != wanted)
         return QStringLiteral("WINEARCH is %1, but the Wine prefix %2 is %3-bit")
             .arg(arch, doubleQuoted(prefix), QString::number(existing));
@@ -164,7 +161,8 @@ QString prefixRefusal(int bits, QString &prefix)
     if (bits == 64 && prefixSize == 32)
         return QStringLiteral("it is a 64-bit program, and the Wine prefix %1 %2 32-bit; use a"
                               " 64-bit prefix for it (WINEPREFIX)")
-            .arg(doubleQuoted(prefix), existing ? QStringLiteral("is") : QStringLiteral("would be made"));
+            .arg(doubleQuoted(prefix),
+                 existing ? QStringLiteral("is") : QStringLiteral("would be made"));
     return {};
 }
 
@@ -200,34 +198,38 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
     }
     const QString wine = findOnPath(QStringLiteral("wine"));
     if (wine.isEmpty()) {
-        found.error = QStringLiteral("The program %1 (%2) is a Windows program. Brenvik starts Windows"
-                                     " programs through Wine, which is not installed: there is no"
-                                     " \"wine\" on the PATH. Install it on Debian with \"sudo apt"
-                                     " install wine\", then try again.")
-                          .arg(doubleQuoted(name), path);
+        found.error =
+            QStringLiteral("The program %1 (%2) is a Windows program. Brenvik starts Windows"
+                           " programs through Wine, which is not installed: there is no"
+                           " \"wine\" on the PATH. Install it on Debian with \"sudo apt"
+                           " install wine\", then try again.")
+                .arg(doubleQuoted(name), path);
         return found;
     }
     const bool bits32 = kind == ExecutableKind::Windows32;
     const WineAbility ability = wineAbility(wine, bits32);
     if (ability.known && !(bits32 ? ability.runs32 : ability.runs64)) {
-        found.error = QStringLiteral("The program %1 (%2) is a %3-bit Windows program, which the"
-                                     " installed Wine (%4) cannot run. On Debian add its %3-bit part"
-                                     " with %5, then try again.")
-                          .arg(doubleQuoted(name), path, bits32 ? QStringLiteral("32") : QStringLiteral("64"),
-                               wine,
-                               bits32 ? QStringLiteral("\"sudo dpkg --add-architecture i386\", \"sudo"
-                                                       " apt update\" and \"sudo apt install"
-                                                       " wine32:i386\"")
-                                      : QStringLiteral("\"sudo apt install wine64\""));
+        found.error =
+            QStringLiteral("The program %1 (%2) is a %3-bit Windows program, which the"
+                           " installed Wine (%4) cannot run. On Debian add its %3-bit part"
+                           " with %5, then try again.")
+                .arg(doubleQuoted(name), path, bits32 ? QStringLiteral("32") : QStringLiteral("64"),
+                     wine,
+                     bits32 ? QStringLiteral("\"sudo dpkg --add-architecture i386\", \"sudo"
+                                             " apt update\" and \"sudo apt install"
+                                             " wine32:i386\"")
+                            : QStringLiteral("\"sudo apt install wine64\""));
         return found;
     }
-    const QString starter = QDir::cleanPath(ownFolder + (bits32 ? QStringLiteral("/brenvik-winstart32.exe")
-                                                                : QStringLiteral("/brenvik-winstart64.exe")));
+    const QString starter = QDir::cleanPath(ownFolder
+                                            + (bits32 ? QStringLiteral("/brenvik-winstart32.exe")
+                                                      : QStringLiteral("/brenvik-winstart64.exe")));
     if (!QFileInfo(starter).isFile()) {
-        found.error = QStringLiteral("The program %1 (%2) is a Windows program, but %3, which starts"
-                                     " Windows programs for Brenvik, is missing. Install Brenvik again"
-                                     " (building it needs the mingw-w64 cross compilers).")
-                          .arg(doubleQuoted(name), path, starter);
+        found.error =
+            QStringLiteral("The program %1 (%2) is a Windows program, but %3, which starts"
+                           " Windows programs for Brenvik, is missing. Install Brenvik again"
+                           " (building it needs the mingw-w64 cross compilers).")
+                .arg(doubleQuoted(name), path, starter);
         return found;
     }
     QString prefix;
@@ -241,24 +243,27 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
     const QString folder = QDir::currentPath();
     const WindowsName program = toWindowsName(path, drives);
     const WindowsName workFolder = toWindowsName(folder, drives);
-    for (const auto &[hostName, windowsName] : {std::pair{QFileInfo(path).absolutePath(), program},
-                                                std::pair{folder, workFolder}}) {
+    for (const auto &[hostName, windowsName] :
+         {std::pair{QFileInfo(path).absolutePath(), program}, std::pair{folder, workFolder}}) {
         if (windowsName.fault != WindowsNameFault::None) {
-            found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
-                                         " %2: %3.")
-                              .arg(doubleQuoted(hostName), doubleQuoted(name),
-                                   windowsNameFaultText(windowsName.fault, windowsName.part));
+            found.error =
+                QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
+                               " %2: %3.")
+                    .arg(doubleQuoted(hostName), doubleQuoted(name),
+                         windowsNameFaultText(windowsName.fault, windowsName.part));
             return found;
         }
     }
     if (workFolder.text.size() > longestWindowsFolder) {
-        const QString reason = QStringLiteral("its Windows form is %1 characters long, more than the"
-                                              " %2 that Wine takes for a current folder")
-                                   .arg(QString::number(workFolder.text.size()),
-                                        QString::number(longestWindowsFolder));
-        found.error = QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
-                                     " %2: %3.")
-                          .arg(doubleQuoted(folder), doubleQuoted(name), reason);
+        const QString reason =
+            QStringLiteral("its Windows form is %1 characters long, more than the"
+                           " %2 that Wine takes for a current folder")
+                .arg(QString::number(workFolder.text.size()),
+                     QString::number(longestWindowsFolder));
+        found.error =
+            QStringLiteral("The folder %1 cannot be handed to Wine for the Windows program"
+                           " %2: %3.")
+                .arg(doubleQuoted(folder), doubleQuoted(name), reason);
         return found;
     }
     found.wineDrives = drives;
@@ -268,13 +273,13 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
     const QString locale = wineLocaleName();
     found.codePage = facts.utf8CodePage ? 65001 : wineCodePage(locale, localeInstalled(locale));
     found.codePageSource = facts.utf8CodePage
-        ? QStringLiteral("as its manifest asks")
-        : QStringLiteral("from the locale %1").arg(doubleQuoted(locale));
+                               ? QStringLiteral("as its manifest asks")
+                               : QStringLiteral("from the locale %1").arg(doubleQuoted(locale));
     // A 64-bit program goes straight to the 64-bit loader of the same Wine:
     // Debian's "wine" takes the 32-bit one wherever wine32 is installed,
     // which only hands it on, at the cost of a 32-bit start each time.
     const bool ownLoader = !bits32 && !ability.loader64.isEmpty()
-        && ability.loader64 != QFileInfo(wine).canonicalFilePath();
+                           && ability.loader64 != QFileInfo(wine).canonicalFilePath();
     found.runner = {ownLoader ? ability.loader64 : wine, starter, starterArgument(program.text),
                     starterArgument(workFolder.text)};
     // Debian's "wine" quietens Wine's notes on what it does not implement;
@@ -283,4 +288,3 @@ FoundProgram throughWine(const QString &name, const QString &path, ExecutableKin
         found.runnerDefaults = {QStringLiteral("WINEDEBUG=fixme-all")};
     return found;
 }
-

@@ -21,19 +21,19 @@ struct CommonDialog
 {
     enum Action { OpenDialog = 1, SaveDialog = 2 };
 
-    QString Filter;       ///< "description|pattern|description|pattern..."
-    int FilterIndex = 1;  ///< the pair selected when the dialog opens, from 1
-    QString FileName;     ///< preset before showing; the choice afterwards
-    QString InitDir;      ///< folder the dialog opens in; "" = the last one used
+    QString Filter;      ///< "description|pattern|description|pattern..."
+    int FilterIndex = 1; ///< the pair selected when the dialog opens, from 1
+    QString FileName;    ///< preset before showing; the choice afterwards
+    QString InitDir;     ///< folder the dialog opens in; "" = the last one used
 };
 
 /// Message-box styles and answers, numbered as the Windows message box numbers them.
 namespace MsgBox {
 constexpr int OkOnly = 0;
-constexpr int Critical = 16;            ///< OK, critical-stop icon
-constexpr int YesNoCritical = 20;       ///< Yes/No, critical-stop icon
-constexpr int Exclamation = 48;         ///< OK, exclamation icon
-constexpr int YesNoExclamation = 52;    ///< Yes/No, exclamation icon
+constexpr int Critical = 16;         ///< OK, critical-stop icon
+constexpr int YesNoCritical = 20;    ///< Yes/No, critical-stop icon
+constexpr int Exclamation = 48;      ///< OK, exclamation icon
+constexpr int YesNoExclamation = 52; ///< Yes/No, exclamation icon
 constexpr int AnswerOk = 1;
 constexpr int AnswerYes = 6;
 constexpr int AnswerNo = 7;
@@ -67,8 +67,7 @@ public:
     /// starts it without waiting, in a window of its own where the host gives
     /// it one (`title` names it there). Returns a null refusal when it was
     /// started, otherwise the message for the user and its title.
-    virtual LaunchRefusal startConverter(const ConverterCommand &command,
-                                         const QString &title) = 0;
+    virtual LaunchRefusal startConverter(const ConverterCommand &command, const QString &title) = 0;
 
     /// Makes `dir` the process's current directory; false when it cannot.
     virtual bool setCurrentDirectory(const QString &dir) = 0;

@@ -184,7 +184,7 @@ int QtPlatform::messageBox(const QString &prompt, int style, const QString &titl
     // shows them; Qt breaks lines at line feeds.
     QString text = prompt;
     text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
-    box.setTextFormat(Qt::PlainText);  // "<Force Pink>" is text, not a tag
+    box.setTextFormat(Qt::PlainText); // "<Force Pink>" is text, not a tag
     box.setText(text);
     switch (style & 0xF0) {
     case 16: box.setIcon(QMessageBox::Critical); break;
@@ -241,7 +241,7 @@ bool QtPlatform::showFileDialog(CommonDialog &dialog, int action, QWidget *paren
         if (chosen.isEmpty() && !dialog.FileName.isEmpty())
             box.selectFile(dialog.FileName);
         else if (!chosen.isEmpty())
-            box.filterBy(chosen);  // a native dialog returned a pattern
+            box.filterBy(chosen); // a native dialog returned a pattern
 
         if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty())
             return false;

@@ -43,5 +43,5 @@ private:
     QString m_lastDialogFolder;
     bool m_ended = false;
     bool m_noWindowTold = false;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);  ///< expires with this platform
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true); ///< expires with this platform
 };

@@ -15,11 +15,11 @@ struct ConverterCommand
     struct Piece
     {
         QString text;
-        bool isName = false;  ///< a file name, written inside double quotes
+        bool isName = false; ///< a file name, written inside double quotes
     };
 
-    QString program;      ///< the converter the line starts ("ZARVO.EXE"); "" for none
-    QList<Piece> pieces;  ///< the whole line, the program's name first
+    QString program;     ///< the converter the line starts ("ZARVO.EXE"); "" for none
+    QList<Piece> pieces; ///< the whole line, the program's name first
 
     /// The line, each name inside double quotes as `writeName` gives it
     /// (the name itself when none is given).

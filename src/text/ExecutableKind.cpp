@@ -74,7 +74,9 @@ qint64 peHeaderOffset(QByteArrayView head)
 
 ExecutableKind classifyExecutable(QByteArrayView head, QByteArrayView peHeader)
 {
-    if (head.size() >= 20 && head.startsWith("\x7f" "ELF")) {
+    if (head.size() >= 20
+        && head.startsWith("\x7f"
+                           "ELF")) {
         const quint32 machine = littleEndian(head, 18, 2);
         if (head[4] == 1 && machine == 3)
             return ExecutableKind::Linux32;
@@ -96,7 +98,9 @@ QString unrunnableKindText(QByteArrayView head, QByteArrayView peHeader)
 {
     if (classifyExecutable(head, peHeader) != ExecutableKind::Unknown)
         return {};
-    if (head.size() >= 20 && head.startsWith("\x7f" "ELF"))
+    if (head.size() >= 20
+        && head.startsWith("\x7f"
+                           "ELF"))
         return QStringLiteral("a Linux program for another kind of processor than this computer's");
     if (peHeaderOffset(head) < 0)
         return {};

@@ -6,12 +6,12 @@
 
 /// What the first bytes of a file say it is, as far as starting it goes.
 enum class ExecutableKind {
-    Unknown,        ///< none of the below (a script, a text, too short)
-    Windows32,      ///< a PE program for x86 (machine 0x14c)
-    Windows64,      ///< a PE program for x86-64 (machine 0x8664)
-    WindowsOther,   ///< a PE program for another processor
-    Linux32,        ///< an ELF file of class 32 for x86
-    Linux64,        ///< an ELF file of class 64 for x86-64
+    Unknown,      ///< none of the below (a script, a text, too short)
+    Windows32,    ///< a PE program for x86 (machine 0x14c)
+    Windows64,    ///< a PE program for x86-64 (machine 0x8664)
+    WindowsOther, ///< a PE program for another processor
+    Linux32,      ///< an ELF file of class 32 for x86
+    Linux64,      ///< an ELF file of class 64 for x86-64
 };
 
 /// Where a PE header would start: the 32-bit offset at 0x3C of a file that
@@ -34,15 +34,15 @@ QString unrunnableKindText(QByteArrayView head, QByteArrayView peHeader);
 inline bool isWindowsProgram(ExecutableKind kind)
 {
     return kind == ExecutableKind::Windows32 || kind == ExecutableKind::Windows64
-        || kind == ExecutableKind::WindowsOther;
+           || kind == ExecutableKind::WindowsOther;
 }
 
 /// What a Windows program's file says of how it runs, as far as starting it
 /// through Wine goes.
 struct WindowsProgramFacts
 {
-    bool gui = false;           ///< built for the GUI subsystem: it opens no console
-    bool utf8CodePage = false;  ///< its manifest makes UTF-8 its ANSI code page
+    bool gui = false;          ///< built for the GUI subsystem: it opens no console
+    bool utf8CodePage = false; ///< its manifest makes UTF-8 its ANSI code page
 };
 
 /// Reads the facts from the whole file `file` of a PE program: the subsystem

@@ -8,7 +8,10 @@
 
 namespace {
 
-bool isPlace(QChar c) { return c == u'0' || c == u'#'; }
+bool isPlace(QChar c)
+{
+    return c == u'0' || c == u'#';
+}
 
 // Adds one unit in the last place of `digits`, carrying; "999" becomes
 // "1000" with the point one place further right.
@@ -44,9 +47,9 @@ Decimal toDecimal(double magnitude)
     // The exact expansion (a double has at most 767 significant digits):
     // a shorter precision would round an exact half to even.
     char buf[800];
-    const auto res = std::to_chars(buf, buf + sizeof buf, magnitude,
-                                   std::chars_format::scientific, 766);
-    const std::string text(buf, res.ptr);  // "d.ddd...de+XX"
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, magnitude, std::chars_format::scientific, 766);
+    const std::string text(buf, res.ptr); // "d.ddd...de+XX"
     const auto e = text.find('e');
     d.pointPos = std::stoi(text.substr(e + 1)) + 1;
     d.digits = text.substr(0, 1) + text.substr(2, 14);
@@ -94,7 +97,8 @@ QString formatNumber(double value, QStringView pattern, const NumberSymbols &sym
 {
     if (!std::isfinite(value))
         return std::isnan(value) ? QStringLiteral("nan")
-                                 : value < 0 ? QStringLiteral("-inf") : QStringLiteral("inf");
+               : value < 0       ? QStringLiteral("-inf")
+                                 : QStringLiteral("inf");
 
     QStringView section = pattern;
     QString prefix;
@@ -151,13 +155,13 @@ QString formatNumber(double value, QStringView pattern, const NumberSymbols &sym
     const int total = int(intDigits.size());
     int emitted = 0;
     auto emitDigit = [&](char digit) {
-        const int left = total - emitted;  // digits still to come, this one included
+        const int left = total - emitted; // digits still to come, this one included
         if (grouping && emitted > 0 && left % 3 == 0)
             out += symbols.grouping;
         out += QChar(digit);
         ++emitted;
     };
-    const int extra = total - intPlaces;  // digits with no place of their own
+    const int extra = total - intPlaces; // digits with no place of their own
     int place = 0;
     for (QChar c : intPart) {
         if (isPlace(c)) {
@@ -214,7 +218,7 @@ NumberScan scanNumber(QStringView text)
         ++i;
     }
     bool seenDot = false;
-    int significantAt = 0;  // 1-based index of the first non-zero digit in its part
+    int significantAt = 0; // 1-based index of the first non-zero digit in its part
     bool significantInFraction = false;
     bool haveSignificant = false;
     int intCount = 0, fracCount = 0;
@@ -291,8 +295,8 @@ NumberScan scanNumber(QStringView text)
         }
         // Digits of the mantissa before the point, counted from its first
         // significant one (negative for a pure fraction like 0.001).
-        const long long magnitude = significantInFraction ? -(significantAt - 1)
-                                                          : intCount - significantAt + 1;
+        const long long magnitude =
+            significantInFraction ? -(significantAt - 1) : intCount - significantAt + 1;
         const bool overflow = haveSignificant && magnitude + exp10 > 0;
         if (overflow) {
             value = std::numeric_limits<double>::max();

@@ -30,9 +30,9 @@ QString formatNumber(double value, QStringView pattern, const NumberSymbols &sym
 struct NumberScan
 {
     double value = 0.0;
-    bool found = false;       ///< a digit was seen before the number ended
-    bool outOfRange = false;  ///< too large for a double (value saturated)
-    qsizetype length = 0;     ///< characters taken, skipped blanks included
+    bool found = false;      ///< a digit was seen before the number ended
+    bool outOfRange = false; ///< too large for a double (value saturated)
+    qsizetype length = 0;    ///< characters taken, skipped blanks included
 };
 
 /// Reads the leading number of `text`: blanks, tabs and line feeds are
@@ -45,4 +45,7 @@ NumberScan scanNumber(QStringView text);
 
 /// The leading number of `text`, or 0 when there is none ("7.5 Hz" gives
 /// 7.5, "1 2" gives 12, "abc" gives 0).
-inline double readNumber(QStringView text) { return scanNumber(text).value; }
+inline double readNumber(QStringView text)
+{
+    return scanNumber(text).value;
+}

@@ -20,7 +20,7 @@ namespace percent_codec {
 inline bool isPlain(unsigned char c)
 {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/'
-        || c == '.' || c == '_' || c == '-' || c == '+' || c == ':' || c == '@';
+           || c == '.' || c == '_' || c == '-' || c == '+' || c == ':' || c == '@';
 }
 
 /// `bytes` in the "%XX" form.
@@ -73,13 +73,13 @@ inline std::optional<std::string> decode(std::string_view text)
 /// The fields of the one word in which Brenvik hands brenvik-console what
 /// it needs, in their order; the converter's arguments follow the last.
 enum ConsoleField : std::size_t {
-    HandOverPipe,   ///< the FIFO that Brenvik watches, or ""
-    WorkingFolder,  ///< where the converter runs
+    HandOverPipe,  ///< the FIFO that Brenvik watches, or ""
+    WorkingFolder, ///< where the converter runs
     WindowTitle,
-    ThroughWine,    ///< "wine" when the program is Wine with Brenvik's starter, else ""
-    ShownName,      ///< the converter's name in messages ("pashet.exe")
-    ProgramFile,    ///< the file to run
-    FirstArgument,  ///< its argument list, the name it sees for itself first
+    ThroughWine,   ///< "wine" when the program is Wine with Brenvik's starter, else ""
+    ShownName,     ///< the converter's name in messages ("pashet.exe")
+    ProgramFile,   ///< the file to run
+    FirstArgument, ///< its argument list, the name it sees for itself first
 };
 
 /// The fields joined by ",", each in the "%XX" form.

@@ -52,7 +52,8 @@ QString openRegularFile(QFile &file, const QString &fileName)
 #ifdef Q_OS_UNIX
     if (fileName.contains(QChar(0)))
         return nulReason();
-    const int fd = ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return cannotOpen(qt_error_string(errno));
     struct stat status = {};

@@ -3,7 +3,10 @@
 
 namespace {
 
-bool isBlank(QChar c) { return c == u' ' || c == u'\t'; }
+bool isBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 
@@ -51,7 +54,7 @@ QStringList splitWindowsCommandLine(QStringView commandLine)
             if (i < n && commandLine[i] == u'"') {
                 if (backslashes % 2 == 0) {
                     if (inQuotes && i + 1 < n && commandLine[i + 1] == u'"') {
-                        ++i;  // "" inside quotes: one literal quote, still quoted
+                        ++i; // "" inside quotes: one literal quote, still quoted
                     } else {
                         copy = false;
                         inQuotes = !inQuotes;

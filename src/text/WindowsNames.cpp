@@ -8,7 +8,7 @@ namespace {
 bool forbiddenInWindowsNames(QChar c)
 {
     return c.unicode() < 0x20 || c == u':' || c == u'*' || c == u'?' || c == u'<' || c == u'>'
-        || c == u'|';
+           || c == u'|';
 }
 
 // The first part that a Windows program would take for another file.
@@ -36,7 +36,8 @@ bool isWindowsDeviceName(const QString &part)
     if (stem == QLatin1String("CON") || stem == QLatin1String("PRN") || stem == QLatin1String("AUX")
         || stem == QLatin1String("NUL"))
         return true;
-    const bool port = stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"));
+    const bool port =
+        stem.startsWith(QLatin1String("COM")) || stem.startsWith(QLatin1String("LPT"));
     return stem.size() == 4 && port && stem[3] >= u'1' && stem[3] <= u'9';
 }
 
@@ -81,15 +82,15 @@ WindowsName toWindowsName(const QString &hostName, const QList<WineDrive> &drive
     // A drive's root itself becomes "X:\." rather than "X:\", whose final
     // backslash would escape the closing quote on the command line.
     const QString rest = parts.mid(bestLength).join(u'\\');
-    return {best->letter.toUpper() + QStringLiteral(":\\") + (rest.isEmpty() ? QStringLiteral(".") : rest),
+    return {best->letter.toUpper() + QStringLiteral(":\\")
+                + (rest.isEmpty() ? QStringLiteral(".") : rest),
             WindowsNameFault::None};
 }
 
 QString windowsNameFaultText(WindowsNameFault fault, const QString &part)
 {
     switch (fault) {
-    case WindowsNameFault::None:
-        break;
+    case WindowsNameFault::None: break;
     case WindowsNameFault::Backslash:
         return QStringLiteral("it holds a backslash (\\), which Windows reads as a folder "
                               "separator");

@@ -20,19 +20,19 @@ QList<WineDrive> defaultWineDrives();
 /// Why a host file name cannot be written as a Windows name.
 enum class WindowsNameFault {
     None,
-    Backslash,           ///< "\" is a file-name character here, a separator there
-    ForbiddenCharacter,  ///< one of : * ? < > | or a control character
-    NoDrive,             ///< an absolute name that no drive leads to
-    DeviceName,          ///< a folder or file part that Windows takes for a device ("nul.wav")
-    TrailingBlankOrDot,  ///< a folder or file part ending in " " or ".", which Windows drops
+    Backslash,          ///< "\" is a file-name character here, a separator there
+    ForbiddenCharacter, ///< one of : * ? < > | or a control character
+    NoDrive,            ///< an absolute name that no drive leads to
+    DeviceName,         ///< a folder or file part that Windows takes for a device ("nul.wav")
+    TrailingBlankOrDot, ///< a folder or file part ending in " " or ".", which Windows drops
 };
 
 /// A host file name in the form a Windows program under Wine expects.
 struct WindowsName
 {
-    QString text;  ///< "" when `fault` is not None
+    QString text; ///< "" when `fault` is not None
     WindowsNameFault fault = WindowsNameFault::None;
-    QString part = {};  ///< the folder or file part at fault (DeviceName, TrailingBlankOrDot)
+    QString part = {}; ///< the folder or file part at fault (DeviceName, TrailingBlankOrDot)
 };
 
 /// True when a folder or file part `part` names a device for Windows: its

@@ -22,9 +22,9 @@ inline constexpr const char *fileVariable = "BRENVIK_WINSTART_STATUS";
 /// What the starter writes into the file.
 struct Report
 {
-    bool started = false;     ///< the converter ran and ended with `status`
+    bool started = false; ///< the converter ran and ended with `status`
     std::uint32_t status = 0;
-    std::string failure;      ///< otherwise: why it could not be started (UTF-8)
+    std::string failure; ///< otherwise: why it could not be started (UTF-8)
 };
 
 /// The file's text for `report`: "status <decimal>" or "failed <text>".
@@ -64,7 +64,11 @@ inline std::string hex(std::uint32_t status)
 inline std::string words(std::uint32_t status)
 {
     // What happened, and for a crash which kind of crash.
-    const struct { std::uint32_t status; const char *what, *kind; } known[] = {
+    const struct
+    {
+        std::uint32_t status;
+        const char *what, *kind;
+    } known[] = {
         {0xC0000135, "a DLL it needs is missing", nullptr},
         {0xC0000139, "a function it needs is missing from a DLL", nullptr},
         {0xC0000142, "a DLL it needs failed to start", nullptr},
@@ -81,8 +85,8 @@ inline std::string words(std::uint32_t status)
     for (const auto &entry : known)
         if (entry.status == status)
             return std::string(entry.what) + " ("
-                 + (entry.kind ? std::string(entry.kind) + ", " : std::string()) + hex(status)
-                 + ")";
+                   + (entry.kind ? std::string(entry.kind) + ", " : std::string()) + hex(status)
+                   + ")";
     return {};
 }
 

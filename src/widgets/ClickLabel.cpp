@@ -16,8 +16,7 @@ class SwitchAccessible : public QAccessibleWidget
 public:
     explicit SwitchAccessible(ClickLabel *label)
         : QAccessibleWidget(label, QAccessible::CheckBox)
-    {
-    }
+    { }
 
     QString text(QAccessible::Text kind) const override
     {
@@ -36,10 +35,7 @@ public:
         return state;
     }
 
-    QStringList actionNames() const override
-    {
-        return {pressAction(), toggleAction()};
-    }
+    QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
 
     void doAction(const QString &action) override
     {

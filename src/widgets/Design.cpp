@@ -19,7 +19,7 @@ double luminance(const QColor &colour)
         return channel <= 0.04045 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
     };
     return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF())
-         + 0.0722 * linear(colour.blueF());
+           + 0.0722 * linear(colour.blueF());
 }
 
 QColor mixed(const QColor &from, const QColor &to, double share)

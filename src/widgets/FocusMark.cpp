@@ -60,11 +60,8 @@ bool FocusMark::eventFilter(QObject *, QEvent *event)
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::Show:
-    case QEvent::Hide:
-        place();
-        break;
-    default:
-        break;
+    case QEvent::Hide: place(); break;
+    default: break;
     }
     return false;
 }

@@ -8,8 +8,7 @@
 
 FrameBox::FrameBox(const QString &caption, QWidget *parent)
     : QGroupBox(caption, parent)
-{
-}
+{ }
 
 void FrameBox::paintEvent(QPaintEvent *)
 {

@@ -52,7 +52,8 @@ void OptionButton::keyPressEvent(QKeyEvent *event)
     // Qt's own arrow handling walks nested containers and hidden options,
     // and selects only when the focused option is the selected one.
     QList<OptionButton *> group;
-    for (OptionButton *option : parentWidget()->findChildren<OptionButton *>(Qt::FindDirectChildrenOnly))
+    for (OptionButton *option :
+         parentWidget()->findChildren<OptionButton *>(Qt::FindDirectChildrenOnly))
         if (option == this || (!option->isHidden() && option->isEnabled()))
             group.append(option);
     std::sort(group.begin(), group.end(), [](const OptionButton *a, const OptionButton *b) {

@@ -34,7 +34,7 @@ QRect PlotArea::pixelRect(const Segment &segment) const
     const QRectF line = QRectF(segment.from * PixelsPerTwip, segment.to * PixelsPerTwip)
                             .normalized()
                             .translated(origin);
-    const double margin = segment.width / 2.0 + 2.0;  // round caps
+    const double margin = segment.width / 2.0 + 2.0; // round caps
     return line.adjusted(-margin, -margin, margin, margin).toAlignedRect();
 }
 
@@ -70,8 +70,8 @@ void PlotArea::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.translate(plotOrigin());
     for (const Segment &segment : m_segments) {
-        painter.setPen(QPen(segment.color, segment.width, Qt::SolidLine, Qt::RoundCap,
-                            Qt::RoundJoin));
+        painter.setPen(
+            QPen(segment.color, segment.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.drawLine(segment.from * PixelsPerTwip, segment.to * PixelsPerTwip);
     }
 }

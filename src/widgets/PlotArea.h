@@ -20,10 +20,10 @@ class PlotArea : public QFrame
 public:
     struct Segment
     {
-        QPointF from;  ///< twips from the plot origin
+        QPointF from; ///< twips from the plot origin
         QPointF to;
         QColor color;
-        int width;     ///< pixels
+        int width; ///< pixels
 
         bool operator==(const Segment &other) const = default;
     };

@@ -49,7 +49,7 @@ bool writeScript(const QString &name, const QByteArray &text)
 {
     QFile f(name);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size()
-        && f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+           && f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
 } // namespace
@@ -86,10 +86,10 @@ private:
 
     QTemporaryDir m_work;
     QByteArray m_path;
-    QJsonObject m_expected;  ///< what the converter gets when started without window
+    QJsonObject m_expected; ///< what the converter gets when started without window
 
 public:
-    bool m_skipped = false;  ///< an emulator was skipped: not installed
+    bool m_skipped = false; ///< an emulator was skipped: not installed
 };
 
 void TestConverterTerminal::initTestCase()
@@ -241,16 +241,33 @@ void TestConverterTerminal::emulators_data()
     QTest::addColumn<QString>("program");  // what Debian makes x-terminal-emulator
     QTest::addColumn<QString>("instance"); // started first, where not ""
     // The tags name CTest's tests (tests/desktop/CMakeLists.txt).
-    QTest::newRow("xterm") << "xterm" << "xterm" << "";
-    QTest::newRow("lxterminal") << "lxterminal" << "lxterminal" << "";
-    QTest::newRow("xfce4-terminal") << "xfce4-terminal" << "xfce4-terminal.wrapper" << "";
-    QTest::newRow("xfce4-terminal-running")
-        << "xfce4-terminal" << "xfce4-terminal.wrapper" << "xfce4-terminal";
-    QTest::newRow("qterminal") << "qterminal" << "qterminal" << "";
-    QTest::newRow("mate-terminal") << "mate-terminal" << "mate-terminal.wrapper" << "";
-    QTest::newRow("konsole") << "konsole" << "konsole" << "";
-    QTest::newRow("gnome-terminal") << "gnome-terminal" << "gnome-terminal.wrapper" << "";
-    QTest::newRow("terminator") << "terminator" << "terminator" << "";
+    QTest::newRow("xterm") << "xterm"
+                           << "xterm"
+                           << "";
+    QTest::newRow("lxterminal") << "lxterminal"
+                                << "lxterminal"
+                                << "";
+    QTest::newRow("xfce4-terminal") << "xfce4-terminal"
+                                    << "xfce4-terminal.wrapper"
+                                    << "";
+    QTest::newRow("xfce4-terminal-running") << "xfce4-terminal"
+                                            << "xfce4-terminal.wrapper"
+                                            << "xfce4-terminal";
+    QTest::newRow("qterminal") << "qterminal"
+                               << "qterminal"
+                               << "";
+    QTest::newRow("mate-terminal") << "mate-terminal"
+                                   << "mate-terminal.wrapper"
+                                   << "";
+    QTest::newRow("konsole") << "konsole"
+                             << "konsole"
+                             << "";
+    QTest::newRow("gnome-terminal") << "gnome-terminal"
+                                    << "gnome-terminal.wrapper"
+                                    << "";
+    QTest::newRow("terminator") << "terminator"
+                                << "terminator"
+                                << "";
 }
 
 void TestConverterTerminal::emulators()
@@ -333,9 +350,9 @@ void TestConverterTerminal::guiConverter()
 {
     QByteArray gui = pe("\x64\x86");
     gui.resize(0x200, '\0');
-    gui[0x98] = 0x0b;  // the optional header of a 64-bit program
+    gui[0x98] = 0x0b; // the optional header of a 64-bit program
     gui[0x99] = 0x02;
-    gui[0xDC] = 2;     // its subsystem: GUI
+    gui[0xDC] = 2; // its subsystem: GUI
     QVERIFY(QDir().mkpath(work("guibin")) && QDir().mkpath(work("gui")));
     QFile program(work("guibin/pashet.exe"));
     QVERIFY(program.open(QIODevice::WriteOnly) && program.write(gui) == gui.size());

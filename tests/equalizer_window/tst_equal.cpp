@@ -28,9 +28,29 @@ namespace {
 const QByteArray Flat = " 31.5  0 \r\n 63  0 \r\n 125  0 \r\n 250  0 \r\n 500  0 \r\n"
                         " 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  0 \r\n";
 
-struct Edit { QStringList steps; QString range; int band, position; QString shown; double gain; int others; };
-struct Save { QString typed, answer; QByteArray existing; QString message; int faults = 0; };
-struct Browse { QString file; QByteArray content; QString reason, range = {}, shown = {}; QStringList steps = {}; };
+struct Edit
+{
+    QStringList steps;
+    QString range;
+    int band, position;
+    QString shown;
+    double gain;
+    int others;
+};
+struct Save
+{
+    QString typed, answer;
+    QByteArray existing;
+    QString message;
+    int faults = 0;
+};
+struct Browse
+{
+    QString file;
+    QByteArray content;
+    QString reason, range = {}, shown = {};
+    QStringList steps = {};
+};
 
 FilterBands bands(const QList<double> &gains = {})
 {
@@ -38,12 +58,23 @@ FilterBands bands(const QList<double> &gains = {})
     std::copy(gains.begin(), gains.end(), b.gain.begin());
     return b;
 }
-QByteArray withGains(const QList<double> &gains) { return filterFileText(bands(gains)); }
+QByteArray withGains(const QList<double> &gains)
+{
+    return filterFileText(bands(gains));
+}
 
-template <typename T = QLineEdit>
-T *child(QWidget *w, const QString &name) { return w->findChild<T *>(name); }
-QLineEdit *box(QWidget *w, int k) { return child(w, QStringLiteral("Text1(%1)").arg(k)); }
-QString text(QWidget *w, const char *name) { return child(w, QString::fromLatin1(name))->text(); }
+template<typename T = QLineEdit> T *child(QWidget *w, const QString &name)
+{
+    return w->findChild<T *>(name);
+}
+QLineEdit *box(QWidget *w, int k)
+{
+    return child(w, QStringLiteral("Text1(%1)").arg(k));
+}
+QString text(QWidget *w, const char *name)
+{
+    return child(w, QString::fromLatin1(name))->text();
+}
 QList<QPointF> polyline(QWidget *w)
 {
     QList<QPointF> points;
@@ -85,15 +116,21 @@ void writeFile(const QString &name, const QByteArray &content)
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
 }
-QByteArray content(const QString &name) { QFile f(name); return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(); }
+QByteArray content(const QString &name)
+{
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
 
-// Puts at `name` a file holding `bytes`, a pipe ("<pipe>"), or a link to "target" holding what follows "<link>".
+// Puts at `name` a file holding `bytes`, a pipe ("<pipe>"), or a link to "target" holding what
+// follows "<link>".
 void place(const QString &name, const QByteArray &bytes)
 {
     if (bytes == "<pipe>")
         QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
     else if (bytes.startsWith("<link>"))
-        QVERIFY(QFile::link("target", name) && (writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6)), true));
+        QVERIFY(QFile::link("target", name)
+                && (writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6)), true));
     else
         writeFile(name, bytes);
 }
@@ -110,13 +147,16 @@ bool withFaults(int faults, const QString &folder, const std::function<void()> &
     bool ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && ::syscall(SYS_capget, &header, caps) == 0;
     std::copy(caps, caps + 2, dropped);
     if (faults & ReadOnlyFolder) {
-        dropped[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+        dropped[0].effective &=
+            ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
         ok = ok && QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
     }
     std::signal(SIGXFSZ, SIG_IGN);
     const rlimit small{faults & FullDisk ? 64 : limit.rlim_cur, limit.rlim_max};
-    ok = ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0 && ::syscall(SYS_capset, &header, dropped) == 0
-         && (!(faults & ReadOnlyFolder) || !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly));
+    ok = ok && ::setrlimit(RLIMIT_FSIZE, &small) == 0
+         && ::syscall(SYS_capset, &header, dropped) == 0
+         && (!(faults & ReadOnlyFolder)
+             || !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly));
     if (ok)
         command();
     ::syscall(SYS_capset, &header, caps);
@@ -137,14 +177,15 @@ class TestEqual : public QObject
     std::unique_ptr<Equal> open()
     {
         auto w = std::make_unique<Equal>(*fake);
-        w->show();  // loads itself first
+        w->show(); // loads itself first
         return w;
     }
     QString path(const QString &name) const { return name.isEmpty() ? name : dir->filePath(name); }
     void warned(const QString &file, const QString &reason) const
     {
         const QList<FakePlatform::Message> &m = fake->messages;
-        QVERIFY2(m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file) && m[0].prompt.contains(reason),
+        QVERIFY2(m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file)
+                     && m[0].prompt.contains(reason),
                  qPrintable(m.value(0).prompt));
     }
 
@@ -158,16 +199,24 @@ private slots:
 
     void scale()
     {
-        // On -10000..+10000 a position equals its gain, so the halves are exact. The last gain is half-way
-        // between 0 and 1 with the single-precision width 1.10000002 (so 0), 0.5002 with a double width.
-        const struct { float bottom, top; double gain; int position; } rows[] = {
-            {-1e4, 1e4, 2.5, 2}, {-1e4, 1e4, -2.5, -2}, {-1e4, 1e4, 2.5000001, 3},
-            {-0.1f, 1, double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000, 0}};
+        // On -10000..+10000 a position equals its gain, so the halves are exact. The last gain is
+        // half-way between 0 and 1 with the single-precision width 1.10000002 (so 0), 0.5002 with a
+        // double width.
+        const struct
+        {
+            float bottom, top;
+            double gain;
+            int position;
+        } rows[] = {{-1e4, 1e4, 2.5, 2},
+                    {-1e4, 1e4, -2.5, -2},
+                    {-1e4, 1e4, 2.5000001, 3},
+                    {-0.1f, 1, double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000, 0}};
         for (const auto &r : rows) {
             BandModel model;
             model.rangeBottom = r.bottom;
             model.rangeTop = r.top;
-            QVERIFY2(model.GainToPosition(r.gain) == r.position, qPrintable(QString::number(r.gain, 'g', 17)));
+            QVERIFY2(model.GainToPosition(r.gain) == r.position,
+                     qPrintable(QString::number(r.gain, 'g', 17)));
         }
     }
 
@@ -176,11 +225,14 @@ private slots:
     {
         FilterBands b = bands({-12.5, 0, 7.299999999999997, 1e-7, 1e21, 0, 0, 0, 0, 6.25});
         b.frequency[1] = -0.0;
-        QCOMPARE(filterFileText(b), QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.3 \r\n 250  0.0000001 \r\n 500  "
-                                               "1000000000000000000000 \r\n 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n 8000  0 \r\n 16000  6.25 \r\n"));
+        QCOMPARE(filterFileText(b),
+                 QByteArray(" 31.5 -12.5 \r\n 0  0 \r\n 125  7.3 \r\n 250  0.0000001 \r\n 500  "
+                            "1000000000000000000000 \r\n 1000  0 \r\n 2000  0 \r\n 4000  0 \r\n "
+                            "8000  0 \r\n 16000  6.25 \r\n"));
     }
 
-    // At most 15 significant digits, rounded to the nearest; toward zero where that would pass the limit.
+    // At most 15 significant digits, rounded to the nearest; toward zero where that would pass the
+    // limit.
     void digits_data()
     {
         QTest::addColumn<double>("value");
@@ -188,12 +240,17 @@ private slots:
         QTest::addColumn<QByteArray>("text");
         const double most = std::numeric_limits<double>::max();
         QTest::newRow("7.3 off the slider grid") << 7.299999999999997 << most << QByteArray("7.3");
-        QTest::newRow("16th digit rounds up") << 0.1234567890123456 << most << QByteArray("0.123456789012346");
-        QTest::newRow("16th digit rounds down") << -98765.43210987654 << most << QByteArray("98765.4321098765");
+        QTest::newRow("16th digit rounds up")
+            << 0.1234567890123456 << most << QByteArray("0.123456789012346");
+        QTest::newRow("16th digit rounds down")
+            << -98765.43210987654 << most << QByteArray("98765.4321098765");
         QTest::newRow("no exponent when small") << 1.25e-7 << most << QByteArray("0.000000125");
-        QTest::newRow("gain limit: toward zero") << MaxFilterGain << MaxFilterGain << QByteArray("1000000015047460000000000000000");
-        QTest::newRow("below the limit: nearest") << 1.2345678901234567e29 << MaxFilterGain << QByteArray("123456789012346000000000000000");
-        QTest::newRow("largest double stays finite") << most << most << QByteArray("179769313486231") + QByteArray(294, '0');
+        QTest::newRow("gain limit: toward zero")
+            << MaxFilterGain << MaxFilterGain << QByteArray("1000000015047460000000000000000");
+        QTest::newRow("below the limit: nearest") << 1.2345678901234567e29 << MaxFilterGain
+                                                  << QByteArray("123456789012346000000000000000");
+        QTest::newRow("largest double stays finite")
+            << most << most << QByteArray("179769313486231") + QByteArray(294, '0');
     }
     void digits()
     {
@@ -203,7 +260,8 @@ private slots:
         QCOMPARE(filterNumberText(value, limit), text);
     }
 
-    // A typed 7.3 is saved as "7.3"; read back on the same range it gives the same gains and sliders.
+    // A typed 7.3 is saved as "7.3"; read back on the same range it gives the same gains and
+    // sliders.
     void typedGainSaved()
     {
         auto w = open();
@@ -225,11 +283,20 @@ private slots:
     void reader()
     {
         const QByteArray f = Flat;
-        const struct { QByteArray text; QString error; qint64 mostRead = 1 << 30; } rows[] = {
-            {"3.15E1,-0\t6.3d1 +0\r\n125.\n0.0,,250 .0 500 0e5 1000 0 2000 0 4000 0 8000 0 16000 0", ""},
-            {f + QByteArray(16 << 20, '\x01'), "", 8192}, {QByteArray(64 << 20, ' '), "hold only 0 of", MaxFilterScanBytes + 4096},
-            {"", "none of the twenty"}, {f.left(f.lastIndexOf(" 0 ")), "only 19"},
-            {QByteArray(f).replace(" 63  0", " 63  abc"), "the gain of band 2 is \"abc\", which is not a number"},
+        const struct
+        {
+            QByteArray text;
+            QString error;
+            qint64 mostRead = 1 << 30;
+        } rows[] = {
+            {"3.15E1,-0\t6.3d1 +0\r\n125.\n0.0,,250 .0 500 0e5 1000 0 2000 0 4000 0 8000 0 16000 0",
+             ""},
+            {f + QByteArray(16 << 20, '\x01'), "", 8192},
+            {QByteArray(64 << 20, ' '), "hold only 0 of", MaxFilterScanBytes + 4096},
+            {"", "none of the twenty"},
+            {f.left(f.lastIndexOf(" 0 ")), "only 19"},
+            {QByteArray(f).replace(" 63  0", " 63  abc"),
+             "the gain of band 2 is \"abc\", which is not a number"},
             {QByteArray(f).replace(" 31.5", " nan"), "the frequency of band 1 is \"nan\""},
             {QByteArray(f).replace(" 63  0", " 63  1e999"), "too large"},
             {QByteArray(f).replace(" 63  0", " 63  " + QByteArray(401, '1')), "too long"},
@@ -239,9 +306,12 @@ private slots:
             buffer.setData(r.text);
             QVERIFY(buffer.open(QIODevice::ReadOnly));
             const FilterReadResult back = readFilterBands(buffer);
-            QVERIFY2(r.error.isEmpty() ? back.ok() : back.error.contains(r.error), qPrintable(r.text.left(40) + back.error));
+            QVERIFY2(r.error.isEmpty() ? back.ok() : back.error.contains(r.error),
+                     qPrintable(r.text.left(40) + back.error));
             QVERIFY2(buffer.pos() <= r.mostRead, qPrintable(QString::number(buffer.pos())));
-            QVERIFY(!back.ok() || (back.bands.frequency == BandModel::DefaultFrequencies && back.bands.gain == bands().gain));
+            QVERIFY(!back.ok()
+                    || (back.bands.frequency == BandModel::DefaultFrequencies
+                        && back.bands.gain == bands().gain));
         }
     }
 
@@ -255,17 +325,23 @@ private slots:
         QStringList visited;
         for (int i = 0; i < 27; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
             visited << QApplication::focusWidget()->objectName();
-        QCOMPARE(visited.join(u' '), "VScroll1(0) VScroll1(1) Text1(0) Text1(1) Textfiltname Commbrowse Topp Bottom Command3D2 "
-                 "Command3D1 VScroll1(2) VScroll1(3) VScroll1(4) VScroll1(5) VScroll1(6) VScroll1(7) VScroll1(8) VScroll1(9) "
-                 "Text1(2) Text1(3) Text1(4) Text1(5) Text1(6) Text1(7) Text1(8) Text1(9) Picture1");
+        QCOMPARE(
+            visited.join(u' '),
+            "VScroll1(0) VScroll1(1) Text1(0) Text1(1) Textfiltname Commbrowse Topp Bottom "
+            "Command3D2 "
+            "Command3D1 VScroll1(2) VScroll1(3) VScroll1(4) VScroll1(5) VScroll1(6) VScroll1(7) "
+            "VScroll1(8) VScroll1(9) "
+            "Text1(2) Text1(3) Text1(4) Text1(5) Text1(6) Text1(7) Text1(8) Text1(9) Picture1");
 
         auto *plot = child<PlotArea>(w.get(), "Picture1");
         QList<QPair<int, int>> grid, ticks;
         for (QWidget *line : plot->findChildren<QWidget *>(QRegularExpression("^Line"))) {
-            QVERIFY2(plot->contentsRect().contains(line->geometry()), qPrintable(line->objectName()));
+            QVERIFY2(plot->contentsRect().contains(line->geometry()),
+                     qPrintable(line->objectName()));
             grid << QPair(line->mapTo(w.get(), QPoint()).y(), line->height());
         }
-        for (QWidget *line : w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
+        for (QWidget *line :
+             w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
             ticks << QPair(line->y(), line->height());
         std::sort(grid.begin(), grid.end());
         std::sort(ticks.begin(), ticks.end());
@@ -283,12 +359,18 @@ private slots:
     {
         QTest::addColumn<Edit>("e");
         const QString full = "+50.0 -50.0";
-        QTest::newRow("beyond the top, twice") << Edit{{"Text1(0)=80", "Text1(0)=90"}, full, 0, 10000, "90", 50, 0};
-        QTest::newRow("no Enter, present position: no change") << Edit{{"Text1(1)~7.3", "VScroll1(1)=0"}, full, 1, 0, "7.3", 0, 0};
-        QTest::newRow("top limited to 100") << Edit{{"Topp=150"}, "+100.0 -50.0", 9, -3333, "+0.0", 0.0025, -3333};
-        QTest::newRow("top not below a gain of 6") << Edit{{"Text1(0)=6", "Topp=-20"}, "+6.0 -50.0", 0, 10000, "+6.0", 6, 7857};
-        QTest::newRow("top left by a click on the plot") << Edit{{"Topp>20", "Picture1"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
-        QTest::newRow("empty range refused") << Edit{{"Topp=0", "Bottom=0"}, "+0.0 -50.0", 9, 10000, "+0.0", 0, 10000};
+        QTest::newRow("beyond the top, twice")
+            << Edit{{"Text1(0)=80", "Text1(0)=90"}, full, 0, 10000, "90", 50, 0};
+        QTest::newRow("no Enter, present position: no change")
+            << Edit{{"Text1(1)~7.3", "VScroll1(1)=0"}, full, 1, 0, "7.3", 0, 0};
+        QTest::newRow("top limited to 100")
+            << Edit{{"Topp=150"}, "+100.0 -50.0", 9, -3333, "+0.0", 0.0025, -3333};
+        QTest::newRow("top not below a gain of 6")
+            << Edit{{"Text1(0)=6", "Topp=-20"}, "+6.0 -50.0", 0, 10000, "+6.0", 6, 7857};
+        QTest::newRow("top left by a click on the plot")
+            << Edit{{"Topp>20", "Picture1"}, "+20.0 -50.0", 9, 4286, "+0.0", 0.001, 4286};
+        QTest::newRow("empty range refused")
+            << Edit{{"Topp=0", "Bottom=0"}, "+0.0 -50.0", 9, 10000, "+0.0", 0, 10000};
     }
     void edit()
     {
@@ -296,31 +378,41 @@ private slots:
         auto w = open();
         act(w.get(), e.steps);
         QTest::keyClick(box(w.get(), e.band), Qt::Key_Escape);
-        QVERIFY(w->isVisible() && fake->dialogs.isEmpty());  // Enter and Escape belong to the box
-        QCOMPARE(text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom") + ' ' + box(w.get(), e.band)->text(), e.range + ' ' + e.shown);
-        QVERIFY2(std::fabs(w->bands().bandGain[e.band] - e.gain) < 1e-5, qPrintable(QString::number(w->bands().bandGain[e.band])));
+        QVERIFY(w->isVisible() && fake->dialogs.isEmpty()); // Enter and Escape belong to the box
+        QCOMPARE(text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom") + ' '
+                     + box(w.get(), e.band)->text(),
+                 e.range + ' ' + e.shown);
+        QVERIFY2(std::fabs(w->bands().bandGain[e.band] - e.gain) < 1e-5,
+                 qPrintable(QString::number(w->bands().bandGain[e.band])));
         // One joined line drawn from the sliders, so it also proves their positions.
         QList<QPointF> points;
         for (int k = 1; k < BandCount; ++k)
             for (int j : {k - 1, k})
-                points << QPointF(170 + 360 * j, plotY(qint16(j == e.band ? e.position : e.others)));
+                points << QPointF(170 + 360 * j,
+                                  plotY(qint16(j == e.band ? e.position : e.others)));
         QCOMPARE(polyline(w.get()), points);
     }
 
     void save_data()
     {
-        // A null answer cancels the dialog; `existing` is as place() takes it; no message: saved as flat.
+        // A null answer cancels the dialog; `existing` is as place() takes it; no message: saved as
+        // flat.
         QTest::addColumn<Save>("s");
         const QByteArray old(200, 'z');
         QTest::newRow("flat") << Save{"", "flat.DAT", {}, ""};
         QTest::newRow("cancelled") << Save{"typed.DAT", {}, {}, ""};
-        QTest::newRow("unwritable, name kept") << Save{"typed.DAT", "no-such-folder/x.DAT", {}, "cannot be created"};
-        QTest::newRow("NUL in the name") << Save{"typed.DAT", QStringLiteral("new") + QChar(0) + ".DAT", {}, "NUL"};
-        QTest::newRow("full disk: old file kept") << Save{"typed.DAT", "old.DAT", old, "cannot be written", FullDisk};
-        QTest::newRow("onto a pipe: refused") << Save{"typed.DAT", "pipe.DAT", "<pipe>", "not an ordinary file"};
+        QTest::newRow("unwritable, name kept")
+            << Save{"typed.DAT", "no-such-folder/x.DAT", {}, "cannot be created"};
+        QTest::newRow("NUL in the name")
+            << Save{"typed.DAT", QStringLiteral("new") + QChar(0) + ".DAT", {}, "NUL"};
+        QTest::newRow("full disk: old file kept")
+            << Save{"typed.DAT", "old.DAT", old, "cannot be written", FullDisk};
+        QTest::newRow("onto a pipe: refused")
+            << Save{"typed.DAT", "pipe.DAT", "<pipe>", "not an ordinary file"};
         QTest::newRow("link: its target replaced") << Save{"", "link.DAT", "<link>" + old, ""};
         QTest::newRow("read-only folder: in place") << Save{"", "old.DAT", old, "", ReadOnlyFolder};
-        QTest::newRow("read-only folder, full disk") << Save{"typed.DAT", "old.DAT", "old", "cannot be written", ReadOnlyFolder | FullDisk};
+        QTest::newRow("read-only folder, full disk")
+            << Save{"typed.DAT", "old.DAT", "old", "cannot be written", ReadOnlyFolder | FullDisk};
     }
     void save()
     {
@@ -333,14 +425,17 @@ private slots:
         QVERIFY(withFaults(s.faults, dir->path(), [&] { act(w.get(), {"Command3D2"}); }));
         QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::SaveDialog);
         const CommonDialog &d = fake->dialogs[0].settings;
-        QCOMPARE(d.Filter + ' ' + d.FileName, "Filter File (*.DAT)|*.DAT " + (s.typed.isEmpty() ? "*.DAT" : s.typed));
-        const bool saved = !s.answer.isNull() && s.message.isEmpty(), link = s.existing.startsWith("<link>");
+        QCOMPARE(d.Filter + ' ' + d.FileName,
+                 "Filter File (*.DAT)|*.DAT " + (s.typed.isEmpty() ? "*.DAT" : s.typed));
+        const bool saved = !s.answer.isNull() && s.message.isEmpty(),
+                   link = s.existing.startsWith("<link>");
         QCOMPARE(w->isVisible(), !saved);
         QCOMPARE(filterFileName, saved ? path(s.answer) : s.typed);
         if (!s.message.isEmpty())
             warned(path(s.answer), s.message);
         QCOMPARE(fake->messages.size(), qsizetype(!s.message.isEmpty()));
-        // Nothing left behind, nothing replaced that was refused; a link's target gets the new content.
+        // Nothing left behind, nothing replaced that was refused; a link's target gets the new
+        // content.
         QStringList files;
         if (saved || !s.existing.isNull())
             files << s.answer;
@@ -354,22 +449,34 @@ private slots:
             QCOMPARE(content(target), saved ? Flat : s.existing);
     }
 
-    // Each browse starts from a read filter, a typed gain and bottom; a failure keeps all and warns once.
+    // Each browse starts from a read filter, a typed gain and bottom; a failure keeps all and warns
+    // once.
     void browse_data()
     {
-        QTest::addColumn<Browse>("b");  // the reason of the warning, or the range and boxes afterwards
-        // A gain at the limit is read; the range widens to both ends, so that zero gains fall to its bottom.
-        QTest::newRow("a gain of 1e30") << Browse{"f.DAT", withGains({double(1e30f), -62}), "", "+1000000015047470000000000000000.0 -62.0",
-                                                  "+1000000015047470000000000000000. -62. -62. -62. -62. -62. -62. -62. -62. -62."};
-        QTest::newRow("-20..+20 widens to +30") << Browse{"f.DAT", withGains({-10, 30, 0, 5}), "", "+30.0 -20.0",
-                                                          "-10. +30. +0. +5. +0. +0. +0. +0. +0. +0.", {"Topp=20"}};
-        QTest::newRow("inside, through a link") << Browse{"link.DAT", "<link>" + withGains({1, 2, 3}), "", "+50.0 -20.0",
-                                                          "+1. +2. +3. -0. -0. -0. -0. -0. -0. -0."};
+        QTest::addColumn<Browse>(
+            "b"); // the reason of the warning, or the range and boxes afterwards
+        // A gain at the limit is read; the range widens to both ends, so that zero gains fall to
+        // its bottom.
+        QTest::newRow("a gain of 1e30") << Browse{
+            "f.DAT", withGains({double(1e30f), -62}), "",
+            "+1000000015047470000000000000000.0 -62.0",
+            "+1000000015047470000000000000000. -62. -62. -62. -62. -62. -62. -62. -62. -62."};
+        QTest::newRow("-20..+20 widens to +30")
+            << Browse{"f.DAT",
+                      withGains({-10, 30, 0, 5}),
+                      "",
+                      "+30.0 -20.0",
+                      "-10. +30. +0. +5. +0. +0. +0. +0. +0. +0.",
+                      {"Topp=20"}};
+        QTest::newRow("inside, through a link")
+            << Browse{"link.DAT", "<link>" + withGains({1, 2, 3}), "", "+50.0 -20.0",
+                      "+1. +2. +3. -0. -0. -0. -0. -0. -0. -0."};
         QTest::newRow("missing") << Browse{"missing.DAT", {}, "cannot be opened"};
         QTest::newRow("a folder") << Browse{".", {}, "folder"};
         QTest::newRow("a pipe, at once") << Browse{"pipe.DAT", "<pipe>", "not an ordinary file"};
         // Cut at the NUL, the name would be that of the filter read before.
-        QTest::newRow("NUL in the name") << Browse{QStringLiteral("previous.DAT") + QChar(0) + "x", {}, "NUL"};
+        QTest::newRow("NUL in the name")
+            << Browse{QStringLiteral("previous.DAT") + QChar(0) + "x", {}, "NUL"};
     }
     void browse()
     {
@@ -382,7 +489,8 @@ private slots:
         act(w.get(), QStringList{"Text1(3)=7.3", "Bottom=-20"} + b.steps);
         // All a failed read must leave alone; the line stands for the sliders.
         const auto state = [&] {
-            QStringList s{text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom"), "", text(w.get(), "Textfiltname"), filterFileName};
+            QStringList s{text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom"), "",
+                          text(w.get(), "Textfiltname"), filterFileName};
             for (int k = 0; k < BandCount; ++k)
                 s[1] += box(w.get(), k)->text() + (k < BandCount - 1 ? " " : "");
             for (const QPointF &p : polyline(w.get()))
@@ -392,13 +500,15 @@ private slots:
         const QStringList before = state();
         fake->dialogResults.push_back(path(b.file));
         act(w.get(), {"Commbrowse"});
-        QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::OpenDialog && w->isVisible());
+        QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::OpenDialog
+                && w->isVisible());
         if (!b.reason.isEmpty()) {
             warned(path(b.file), b.reason);
             QCOMPARE(state(), before);
         } else {
             QVERIFY(fake->messages.isEmpty());
-            QCOMPARE(state().mid(0, 4), QStringList({b.range, b.shown, path(b.file), path(b.file)}));
+            QCOMPARE(state().mid(0, 4),
+                     QStringList({b.range, b.shown, path(b.file), path(b.file)}));
         }
     }
 
@@ -408,7 +518,7 @@ private slots:
     {
         writeFile(path("loaded.DAT"), withGains({5}));
         fake->dialogResults.push_back(path("loaded.DAT"));
-        QWidget converter;  // not shown: the offscreen platform would keep it the active window
+        QWidget converter; // not shown: the offscreen platform would keep it the active window
         converter.setGeometry(100, 80, 400, 300);
         bool ran = false;
         fake->modalScripts.push_back([&](QDialog &d) {
@@ -421,7 +531,8 @@ private slots:
         Equal equal(*fake, &converter);
         equal.Form_Load();
         fake->showModal(equal);
-        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1 && filterFileName.isEmpty());
+        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1
+                && filterFileName.isEmpty());
         QCOMPARE(content(path("loaded.DAT")), withGains({5}));
     }
 };

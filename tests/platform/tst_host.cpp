@@ -58,14 +58,18 @@ private slots:
         QTest::addColumn<QString>("value");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("qtReason");
-        QTest::newRow("none named") << "" << "" << QStringList() << "";
+        QTest::newRow("none named") << ""
+                                    << "" << QStringList() << "";
         QTest::newRow("display that never answers")
-            << "DISPLAY" << ":brenvik-none" << QStringList({"-display", ":77x"})
+            << "DISPLAY"
+            << ":brenvik-none" << QStringList({"-display", ":77x"})
             << "qt.qpa.xcb: could not connect to display :77x\n";
         QTest::newRow("wayland display that never answers")
-            << "WAYLAND_DISPLAY" << "brenvik-none" << QStringList() << "qt.qpa.";
+            << "WAYLAND_DISPLAY"
+            << "brenvik-none" << QStringList() << "qt.qpa.";
         QTest::newRow("platform plugin not installed")
-            << "QT_QPA_PLATFORM" << "brenvik-none" << QStringList()
+            << "QT_QPA_PLATFORM"
+            << "brenvik-none" << QStringList()
             << "qt.qpa.plugin: Could not find the Qt platform plugin \"brenvik-none\" in \"\"\n";
     }
     void startWithoutDisplay()
@@ -81,16 +85,17 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 2);
         const QString said = QString::fromUtf8(program.readAllStandardError());
-        const QString sentence = QStringLiteral(
-            "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that "
-            "answers); start it from a desktop session.\n");
+        const QString sentence = QStringLiteral("brenvik: no usable display found (DISPLAY or "
+                                                "WAYLAND_DISPLAY is unset or names none that "
+                                                "answers); start it from a desktop session.\n");
         if (qtReason.isEmpty()) {
             QCOMPARE(said, sentence);
             return;
         }
         // Qt's reason after Brenvik's sentence, its fatal line last.
-        const QString fatal = QStringLiteral("This application failed to start because no Qt platform "
-                                             "plugin could be initialized.");
+        const QString fatal =
+            QStringLiteral("This application failed to start because no Qt platform "
+                           "plugin could be initialized.");
         QVERIFY2(said.startsWith(sentence + "qt.qpa."), qPrintable(said));
         QVERIFY2(said.indexOf(qtReason, sentence.size()) > 0, qPrintable(said));
         QVERIFY2(said.indexOf(fatal) > said.indexOf(qtReason, sentence.size()), qPrintable(said));
@@ -104,11 +109,13 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("answer");
-        QTest::newRow("version") << QStringList({"--version"}) << 0 << "brenvik " BRENVIK_VERSION "\n";
+        QTest::newRow("version") << QStringList({"--version"}) << 0
+                                 << "brenvik " BRENVIK_VERSION "\n";
         QTest::newRow("help") << QStringList({"--help"}) << 0 << "usage";
         QTest::newRow("help in capitals is no option") << QStringList({"--HELP"}) << 2 << "";
         QTest::newRow("version with more words") << QStringList({"--version", "x"}) << 2 << "";
-        QTest::newRow("version after a keyword") << QStringList({"TIMTOWAV", "--version"}) << 2 << "";
+        QTest::newRow("version after a keyword")
+            << QStringList({"TIMTOWAV", "--version"}) << 2 << "";
     }
     void answersWithoutDisplay()
     {
@@ -128,27 +135,38 @@ private slots:
             return;
         }
         // The usage names the five keywords and where to read more.
-        QVERIFY2(out.startsWith("Usage: brenvik [KEYWORD]\n") && out.endsWith(".\n"), qPrintable(out));
-        for (const char *word : {"TIMTOWAV", "WAVTOTIM", "BKTOTIM", "VELMTOTIM", "VELMTOWAV", "man brenvik"})
+        QVERIFY2(out.startsWith("Usage: brenvik [KEYWORD]\n") && out.endsWith(".\n"),
+                 qPrintable(out));
+        for (const char *word :
+             {"TIMTOWAV", "WAVTOTIM", "BKTOTIM", "VELMTOTIM", "VELMTOWAV", "man brenvik"})
             QVERIFY2(out.contains(QLatin1String(word)), word);
     }
 
     // As on Windows: the first button is the default, Escape answers No (or OK).
     void messageBox()
     {
-        const struct { int style; Qt::Key key; int answer, icon, buttons; } rows[] = {
-            {52, Qt::Key_Return, 6, QMessageBox::Warning, 2}, {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
+        const struct
+        {
+            int style;
+            Qt::Key key;
+            int answer, icon, buttons;
+        } rows[] = {
+            {52, Qt::Key_Return, 6, QMessageBox::Warning, 2},
+            {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
             {0, Qt::Key_Escape, 1, QMessageBox::NoIcon, 1},
         };
         for (const auto &r : rows) {
             QStringList shown;
             whenShown<QMessageBox>([&](QMessageBox *box) {
-                shown << box->text() << QString::number(int(box->icon())) << QString::number(box->buttons().size());
+                shown << box->text() << QString::number(int(box->icon()))
+                      << QString::number(box->buttons().size());
                 QTest::keyClick(box, r.key);
             });
-            shown << QString::number(QtPlatform().messageBox("line one\rline <two>", r.style, "Title"));
-            ROW_COMPARE(QString::number(r.style), shown, QStringList({"line one\nline <two>", QString::number(r.icon),
-                                                                     QString::number(r.buttons), QString::number(r.answer)}));
+            shown << QString::number(
+                QtPlatform().messageBox("line one\rline <two>", r.style, "Title"));
+            ROW_COMPARE(QString::number(r.style), shown,
+                        QStringList({"line one\nline <two>", QString::number(r.icon),
+                                     QString::number(r.buttons), QString::number(r.answer)}));
         }
     }
 
@@ -160,10 +178,18 @@ private slots:
         QTemporaryDir dir;
         const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV";
         QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const struct { QString filter, preset; int action; const char *typed; bool returns; const char *folder; } rows[] = {
+        const struct
+        {
+            QString filter, preset;
+            int action;
+            const char *typed;
+            bool returns;
+            const char *folder;
+        } rows[] = {
             {wav, "*.WAV", CommonDialog::OpenDialog, "", false, ""},
             {"Velmora files (*._*)|*._*", "*._*", CommonDialog::OpenDialog, "", false, ""},
-            {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI", CommonDialog::OpenDialog, "", true, ""},
+            {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI",
+             CommonDialog::OpenDialog, "", true, ""},
             {"Filter File (*.DAT)|*.DAT", "*.DAT", CommonDialog::SaveDialog, "", true, ""},
             {wav, "*.WAV", CommonDialog::SaveDialog, "h?ll.*", false, ""},
             {wav, "*.WAV", CommonDialog::OpenDialog, "sub/*.wav", true, "/sub"},
@@ -176,7 +202,8 @@ private slots:
                 auto *name = box->findChild<QLineEdit *>("fileNameEdit");
                 shown << box->selectedNameFilter() << name->text() << box->directory().path();
                 // Saving onto an existing file asks nothing: the program asks itself where it must.
-                QVERIFY(box->testOption(QFileDialog::DontConfirmOverwrite) || r.action != CommonDialog::SaveDialog);
+                QVERIFY(box->testOption(QFileDialog::DontConfirmOverwrite)
+                        || r.action != CommonDialog::SaveDialog);
                 name->setText("take");
                 QTest::keyClick(name, Qt::Key_Return);
             };
@@ -194,7 +221,9 @@ private slots:
                 }
             });
             const QString folder = dir.path() + QLatin1String(r.folder);
-            ROW_COMPARE(r.preset + " " + r.typed, QtPlatform().showFileDialog(d, r.action, nullptr) ? shown << d.FileName : shown,
+            ROW_COMPARE(r.preset + " " + r.typed,
+                        QtPlatform().showFileDialog(d, r.action, nullptr) ? shown << d.FileName
+                                                                          : shown,
                         QStringList({pattern, pattern, folder, folder + "/take"}));
         }
         CommonDialog d;
@@ -204,13 +233,15 @@ private slots:
         QCOMPARE(d.FileName, QStringLiteral("keep"));
     }
 
-    // The program keeps no settings: a file dialog used, confirmed and cancelled, leaves a fresh home
-    // folder empty (Qt's dialog would keep its history in .config/QtProject.conf). The dialogs run in
-    // a child started with that home, this test function alone.
+    // The program keeps no settings: a file dialog used, confirmed and cancelled, leaves a fresh
+    // home folder empty (Qt's dialog would keep its history in .config/QtProject.conf). The dialogs
+    // run in a child started with that home, this test function alone.
     void noSettingsKept()
     {
         if (qEnvironmentVariableIsSet("BRENVIK_TEST_FRESH_HOME")) {
-            CommonDialog d{.Filter = "Filter File (*.DAT)|*.DAT", .FileName = "*.DAT", .InitDir = QDir::homePath()};
+            CommonDialog d{.Filter = "Filter File (*.DAT)|*.DAT",
+                           .FileName = "*.DAT",
+                           .InitDir = QDir::homePath()};
             whenShown<QFileDialog>([](QFileDialog *box) {
                 auto *name = box->findChild<QLineEdit *>("fileNameEdit");
                 name->setText("take");
@@ -224,16 +255,19 @@ private slots:
         QTemporaryDir home;
         QProcess child;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char *name : {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
+        for (const char *name :
+             {"XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_DATA_HOME", "XDG_STATE_HOME"})
             environment.remove(QLatin1String(name));
         environment.insert("HOME", home.path());
         environment.insert("BRENVIK_TEST_FRESH_HOME", "1");
         child.setProcessEnvironment(environment);
         child.start(QCoreApplication::applicationFilePath(), {"noSettingsKept"});
         QVERIFY(child.waitForFinished(60000));
-        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAllStandardOutput().constData());
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+                 child.readAllStandardOutput().constData());
         QStringList left;
-        QDirIterator it(home.path(), QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+        QDirIterator it(home.path(),
+                        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                         QDirIterator::Subdirectories);
         while (it.hasNext())
             left << QDir(home.path()).relativeFilePath(it.next());

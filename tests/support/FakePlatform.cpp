@@ -14,7 +14,8 @@ QString FakePlatform::startProgram(const QString &commandLine, int windowStyle)
     return realStart ? startHostCommandLine(commandLine, exeFolder) : startError;
 }
 
-QString FakePlatform::openDocument(const QString &path, QObject *context, const std::function<void()> &noViewer)
+QString FakePlatform::openDocument(const QString &path, QObject *context,
+                                   const std::function<void()> &noViewer)
 {
     starts.append({QStringLiteral("open ") + path, NormalFocus, m_currentDirectory, QString()});
     if (realStart)
@@ -33,13 +34,15 @@ LaunchRefusal FakePlatform::startConverter(const ConverterCommand &command, cons
     if (!start.refusal.isNull())
         return start.refusal;
     const QString error = startHostCommand(start.command);
-    return error.isEmpty() ? LaunchRefusal() : LaunchRefusal{error, QStringLiteral("Conversion Error")};
+    return error.isEmpty() ? LaunchRefusal()
+                           : LaunchRefusal{error, QStringLiteral("Conversion Error")};
 }
 
 // Starting for real, the process's own current directory is the one programs start in.
 bool FakePlatform::setCurrentDirectory(const QString &dir)
 {
-    if (dir.isEmpty() || (!existingFolders.isEmpty() && !existingFolders.contains(dir)) || (realStart && !QDir::setCurrent(dir)))
+    if (dir.isEmpty() || (!existingFolders.isEmpty() && !existingFolders.contains(dir))
+        || (realStart && !QDir::setCurrent(dir)))
         return false;
     m_currentDirectory = dir;
     return true;

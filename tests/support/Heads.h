@@ -3,10 +3,14 @@
 
 #include <QByteArray>
 
-// The first bytes of a Windows program for `machine`: its PE header past the first 64 bytes, at 0x80.
+// The first bytes of a Windows program for `machine`: its PE header past the first 64 bytes, at
+// 0x80.
 inline QByteArray pe(const char *machine)
 {
-    return QByteArray(0x90, '\0').replace(0, 2, "MZ").replace(0x3C, 1, "\x80").replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
+    return QByteArray(0x90, '\0')
+        .replace(0, 2, "MZ")
+        .replace(0x3C, 1, "\x80")
+        .replace(0x80, 6, QByteArray("PE\0\0", 4) + machine);
 }
 
 // A whole Windows program's file for `machine` ("\x4c\x01" or "\x64\x86") of subsystem `subsystem`
@@ -40,7 +44,8 @@ inline QByteArray peProgram(const char *machine, int subsystem, const QByteArray
     for (int level = 0; level < 3; ++level) {
         put(0x200 + 0x18 * level + 14, 1, 2);
         put(0x200 + 0x18 * level + 16, ids[level], 4);
-        put(0x200 + 0x18 * level + 20, (level < 2 ? 0x80000000u : 0) | quint32(0x18 * (level + 1)), 4);
+        put(0x200 + 0x18 * level + 20, (level < 2 ? 0x80000000u : 0) | quint32(0x18 * (level + 1)),
+            4);
     }
     put(0x200 + 0x48, 0x1058, 4);
     put(0x200 + 0x4C, quint32(manifest.size()), 4);

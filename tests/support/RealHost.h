@@ -13,13 +13,19 @@
 class TestPlatform : public QtPlatform
 {
 public:
-    explicit TestPlatform(const QString &keyword = {}, const QString &folder = {}) : QtPlatform(keyword), m_folder(folder) {}
+    explicit TestPlatform(const QString &keyword = {}, const QString &folder = {})
+        : QtPlatform(keyword)
+        , m_folder(folder)
+    { }
     int messageBox(const QString &prompt, int style, const QString &title) override
     {
         messages << QStringList{prompt, QString::number(style), title};
         return MsgBox::AnswerOk;
     }
-    QString executableFolder() const override { return m_folder.isEmpty() ? QtPlatform::executableFolder() : m_folder; }
+    QString executableFolder() const override
+    {
+        return m_folder.isEmpty() ? QtPlatform::executableFolder() : m_folder;
+    }
     QList<QStringList> messages;
 
 private:

@@ -138,8 +138,8 @@ QList<Text> visibleTexts(const QWidget *window)
             QStyleOptionButton option;
             option.initFrom(radio);
             option.text = radio->text();
-            const QRect contents
-                = style->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
+            const QRect contents =
+                style->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
             rect = style->itemTextRect(radio->fontMetrics(), contents,
                                        Qt::AlignLeft | Qt::AlignVCenter, true, radio->text());
         } else if (const auto *button = qobject_cast<const QPushButton *>(w)) {
@@ -181,10 +181,10 @@ Measured measure(const QImage &image, QRect rect)
     for (int y = rect.top(); y <= rect.bottom(); ++y)
         for (int x = rect.left(); x <= rect.right(); ++x)
             ++counts[image.pixel(x, y) & 0xFFFFFF];
-    const QRgb background
-        = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
-              return a.second < b.second;
-          })->first;
+    const QRgb background =
+        std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+            return a.second < b.second;
+        })->first;
     QList<std::pair<double, QRgb>> others;
     for (auto [colour, count] : counts.asKeyValueRange())
         if (colour != background)
@@ -345,9 +345,10 @@ void TestLegibility::textContrast_data()
         QTest::newRow(qPrintable(p + ", equalizer")) << p << "equal" << QStringList();
     }
     // The desktop's scheme changes while the window is open.
-    QTest::newRow("default, then dark, .WAV to .TIM")
-        << "default>dark" << "WAVTOTIM" << QStringList();
-    QTest::newRow("default, then dark, equalizer") << "default>dark" << "equal" << QStringList();
+    QTest::newRow("default, then dark, .WAV to .TIM") << "default>dark"
+                                                      << "WAVTOTIM" << QStringList();
+    QTest::newRow("default, then dark, equalizer") << "default>dark"
+                                                   << "equal" << QStringList();
 }
 
 // Every visible text: one whose colour the design fixes keeps that colour on its fixed face;
@@ -422,12 +423,12 @@ void TestLegibility::focusMark()
         const QList<int> shares = markedSides(unfocused, focused, rect);
         for (int share : shares)
             QVERIFY2(share >= 90, qPrintable(control->objectName()));
-        QWidget *elsewhere
-            = *std::max_element(order.begin(), order.end(), [&](QWidget *a, QWidget *b) {
-                  const QPoint centre = rect.center();
-                  return (inWindow(a, a->rect()).center() - centre).manhattanLength()
-                         < (inWindow(b, b->rect()).center() - centre).manhattanLength();
-              });
+        QWidget *elsewhere =
+            *std::max_element(order.begin(), order.end(), [&](QWidget *a, QWidget *b) {
+                const QPoint centre = rect.center();
+                return (inWindow(a, a->rect()).center() - centre).manhattanLength()
+                       < (inWindow(b, b->rect()).center() - centre).manhattanLength();
+            });
         elsewhere->setFocus(Qt::TabFocusReason);
         const QList<int> left = markedSides(unfocused, shown.grab(), rect);
         for (int share : left)
