@@ -66,7 +66,9 @@ struct Window
     QWidget *get(const QString &name) const
     {
         QWidget *child = w->findChild<QWidget *>(name);
-        return child ? child : (qFatal("no control %s", qPrintable(name)), nullptr);
+        if (!child)
+            qFatal("no control %s", qPrintable(name));
+        return child;
     }
     // Blank-separated steps: a key's name ("Tab") presses it on the focused control, ">Name"
     // focuses a control, "Name=text" fills a box, "Name" clicks it; "@..." script the host.

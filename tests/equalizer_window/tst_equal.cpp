@@ -338,11 +338,11 @@ private slots:
         for (QWidget *line : plot->findChildren<QWidget *>(QRegularExpression("^Line"))) {
             QVERIFY2(plot->contentsRect().contains(line->geometry()),
                      qPrintable(line->objectName()));
-            grid << QPair(line->mapTo(w.get(), QPoint()).y(), line->height());
+            grid << qMakePair(line->mapTo(w.get(), QPoint()).y(), line->height());
         }
         for (QWidget *line :
              w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
-            ticks << QPair(line->y(), line->height());
+            ticks << qMakePair(line->y(), line->height());
         std::sort(grid.begin(), grid.end());
         std::sort(ticks.begin(), ticks.end());
         QCOMPARE(grid, ticks);

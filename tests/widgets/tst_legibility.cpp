@@ -102,7 +102,9 @@ struct Shown
     QWidget *get(const QString &name) const
     {
         QWidget *child = window->findChild<QWidget *>(name);
-        return child ? child : (qFatal("no control %s", qPrintable(name)), nullptr);
+        if (!child)
+            qFatal("no control %s", qPrintable(name));
+        return child;
     }
     QImage grab() const { return window->grab().toImage().convertToFormat(QImage::Format_RGB32); }
 };
