@@ -8,7 +8,8 @@
 # corpus is data, not code), and the seeded faults; the product is what users
 # run, each part with its build file, as each test counts with its own: the
 # Windows starter with its build and manifest, the manual's packer with the
-# build that runs it (the manual's text is no code). Scripts that only build
+# build that runs it (the manual's text is no code), the desktop's launcher
+# with the package's build, and the build files that join them all. Scripts that only build
 # and run (dev, .ci/run, fuzz.sh, sanitize.sh, coverage.sh, this one) and the
 # benchmarks are neither. Every folder below tests/ and src/ counts.
 #   scripts/test-balance.sh
@@ -18,7 +19,11 @@ cd "$(dirname "$0")/.."
 # Code lines of the files named on standard input, one a line.
 code_lines() {
     xargs -r -d '\n' awk '
-        FNR == 1 { cpp = FILENAME ~ /\.(cpp|h)$/; hash = FILENAME ~ /(\.sh|\.cmake|\.txt)$/; block = 0 }
+        FNR == 1 {
+            cpp = FILENAME ~ /\.(cpp|h)$/
+            hash = FILENAME ~ /(\.sh|\.cmake|\.txt)$/ || $0 ~ /^#!/
+            block = 0
+        }
         { line = $0; sub(/^[[:space:]]+/, "", line) }
         line == "" { next }
         cpp && block { if (line ~ /\*\//) block = 0; next }
@@ -47,7 +52,8 @@ if ! scripts/format.sh --check >/dev/null; then
 fi
 count test tests/* fuzz scripts/seeded-faults.sh scripts/seeded-faults.txt
 tests=$sum
-count product src/* converters manual/make_mht.cpp manual/CMakeLists.txt windows
+count product src/* converters manual/make_mht.cpp manual/CMakeLists.txt windows \
+    packaging/CMakeLists.txt packaging/brenvik-launcher CMakeLists.txt cmake
 all=$((tests + sum))
 printf 'test code %d, product %d: tests are %d.%d %% of all code\n' "$tests" "$sum" \
     $((1000 * tests / all / 10)) $((1000 * tests / all % 10))
