@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The converter window through its named controls with a scripted host: what it adds to the pure
-// rules.
+// rules. The controls go by their names in BrenvikLayout.cpp: Command3D1 is the mode button,
+// Command3D2 "OK - Convert!", Command3D3 "Exit", SSCommand1 "Help", CommWav, CommLeft and CommRight
+// the "Browse..." buttons; Label2 and Label3 are the check marks of "Octave Filter" (Label1) and
+// "Force Pink" (Label4).
 
 #include "Brenvik.h"
 #include "FakePlatform.h"
 #include "FilterFileName.h"
 #include "RealHost.h"
-#include "RowCheck.h"
 #include "StartUp.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDialog>
@@ -21,12 +22,14 @@
 #include <QLineEdit>
 #include <QMetaEnum>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 #include <linux/capability.h>
 #include <sys/stat.h>
@@ -34,27 +37,52 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+// The rows name only the fields they expect; the others stay unset.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+// What a scenario expects; a field a row leaves out is not compared. Of the window: the mode its
+// flags say, the options selected and the controls hidden (as Window lists them), the focus and the
+// three name fields. Of the host: how many messages it showed, and the last one's text, style and
+// title; the last program started (in the working folder); the program's ends and beeps; the last
+// file dialog, open or save, with its filter, preset name and start folder.
+struct Expected
+{
+    std::optional<QString> mode;
+    std::optional<QStringList> selected;
+    std::optional<QStringList> hidden;
+    std::optional<QString> focus;
+    std::optional<QStringList> fileNames;
+    std::optional<int> messages;
+    std::optional<QString> prompt;
+    std::optional<int> style;
+    std::optional<QString> title;
+    std::optional<QString> started;
+    std::optional<int> ends;
+    std::optional<int> beeps;
+    std::optional<int> dialog;
+    std::optional<QString> filter;
+    std::optional<QString> preset;
+    std::optional<QString> folder;
+};
+
+Q_DECLARE_METATYPE(Expected)
+
 namespace {
 
 const QString checkMark = QStringLiteral("\u221A");
-
-// One row of a table: start with a keyword (nullptr: no start-up at all), act, then probe.
-struct Row
-{
-    const char *keyword, *steps, *probes;
-    QString expected;
-};
+// The keyword of a window whose start-up is not run at all.
+const QString noStartUp = QStringLiteral("(no start-up)");
 
 struct Window
 {
     FakePlatform platform;
     std::unique_ptr<Brenvik> w;
 
-    explicit Window(const char *keyword = "", bool active = false)
+    explicit Window(const QString &keyword = QString(), bool active = false)
     {
-        platform.arguments = QString::fromLatin1(keyword);
+        platform.arguments = keyword;
         w = std::make_unique<Brenvik>(platform);
-        if (keyword)
+        if (keyword != noStartUp)
             w->Form_Load();
         if (active) {
             w->show();
@@ -70,115 +98,135 @@ struct Window
             qFatal("no control %s", qPrintable(name));
         return child;
     }
-    // Blank-separated steps: a key's name ("Tab") presses it on the focused control, ">Name"
-    // focuses a control, "Name=text" fills a box, "Name" clicks it; "@..." script the host.
-    void act(const QString &steps)
+    QLineEdit *field(const QString &name) const { return static_cast<QLineEdit *>(get(name)); }
+    // A control's text, or a frame's title.
+    QString caption(const QString &name) const
     {
-        for (const QString &step : steps.split(u' ', Qt::SkipEmptyParts)) {
-            const QString name = step.section(u'=', 0, 0), value = step.section(u'=', 1);
+        const auto *frame = qobject_cast<QGroupBox *>(get(name));
+        return frame ? frame->title() : get(name)->property("text").toString();
+    }
+    QStringList fileNames() const
+    {
+        return {caption("Wav"), caption("TimLeft"), caption("TimRight")};
+    }
+    // The mode the window's flags say, by the name of its option; "" for none.
+    QString mode() const
+    {
+        QStringList set;
+        if (w->modeTimWav)
+            set << "timwav";
+        if (w->modeWavTim)
+            set << "wavtim";
+        if (w->modeBkTim)
+            set << "bktim";
+        if (w->modeVelmTim)
+            set << "velmtim";
+        if (w->modeVelmWav)
+            set << "velmwav";
+        return set.join(u'+');
+    }
+    // The options selected, by name in alphabetical order.
+    QStringList selected() const
+    {
+        QStringList names;
+        for (const QRadioButton *option : w->findChildren<QRadioButton *>()) {
+            if (option->isChecked())
+                names << option->objectName();
+        }
+        names.sort();
+        return names;
+    }
+    // Of the controls that modes and channels show and hide, those hidden.
+    QStringList hidden() const
+    {
+        QStringList names;
+        for (const char *name : {"CommRight", "ExpSPL", "Frame3D4", "Frame3D5", "Frame3D6",
+                                 "Frame3D7", "Panel3D2", "TimRight"}) {
+            if (get(name)->isHidden())
+                names << name;
+        }
+        return names;
+    }
+    QString focus() const
+    {
+        const QWidget *focused = QApplication::focusWidget();
+        return focused ? focused->objectName() : QString();
+    }
+    FakePlatform::Message lastMessage() const
+    {
+        return platform.messages.value(platform.messages.size() - 1);
+    }
+    FakePlatform::Start lastStart() const
+    {
+        return platform.starts.value(platform.starts.size() - 1);
+    }
+    // Each step one action: a key's name ("Tab", "Left", "Return") presses it on the focused
+    // control, "focus: Name" focuses a control, "Name=text" fills a field, "Name" clicks a control.
+    // The others tell the host how to answer what follows.
+    void act(const QStringList &steps)
+    {
+        for (const QString &step : steps) {
             const int key = QMetaEnum::fromType<Qt::Key>().keyToValue(("Key_" + step).toLatin1());
+            const QString verb = step.section(": ", 0, 0);
+            const QString argument = step.section(": ", 1);
             if (key >= 0)
                 QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-            else if (step == "@case")
+            else if (verb == "focus")
+                get(argument)->setFocus(Qt::TabFocusReason);
+            else if (step == "answer: Yes")
+                platform.answers.push_back(MsgBox::AnswerYes);
+            else if (step == "answer: No")
+                platform.answers.push_back(MsgBox::AnswerNo);
+            else if (verb == "choose")
+                platform.dialogResults.push_back(argument);
+            else if (verb == "start fails")
+                platform.startError = argument;
+            else if (verb == "converter refuses")
+                platform.converterRefusal = {argument, "Refused"};
+            else if (step == "decimal comma")
+                platform.symbols = {",", "."}; // grouping with a point
+            else if (step == "file names ignore case")
                 platform.ignoreCase = true;
-            else if (name == "@symbols")
-                platform.symbols = {value.left(1), value.mid(1)}; // decimal, grouping
-            else if (name == "@answer")
-                platform.answers.push_back(value.toInt());
-            else if (name == "@choose")
-                platform.dialogResults.push_back(value);
-            else if (name == "@error")
-                platform.startError = value;
-            else if (name == "@folders")
-                platform.existingFolders = {value};
-            else if (name == "@refused")
-                platform.converterRefusal = {value, "Refused"};
-            else if (step.startsWith(u'>'))
-                get(step.mid(1))->setFocus(Qt::TabFocusReason);
+            else if (step == "working folder missing")
+                platform.existingFolders = {"/elsewhere"};
             else if (step.contains(u'='))
-                static_cast<QLineEdit *>(get(name))->setText(value);
+                field(step.section(u'=', 0, 0))->setText(step.section(u'=', 1));
             else
                 QTest::mouseClick(get(step), Qt::LeftButton);
         }
     }
-    // Blank-separated probes, answers joined by "|": "Name" a control's text or a frame's title;
-    // "Name?" shown, "!" enabled, "*" selected, "@" geometry; "counts" of messages, starts,
-    // dialogs, ends and beeps; the last "message" (style, title), "prompt", "start", "dialog".
-    QString probe(const QString &probes) const
+    // Tab pressed `count` times from the mode button: the controls it visits.
+    QStringList tabCycle(qsizetype count)
     {
-        QStringList out;
-        const FakePlatform &p = platform;
-        const auto message = p.messages.value(p.messages.size() - 1);
-        const auto start = p.starts.value(p.starts.size() - 1);
-        const auto [dialog, action] = p.dialogs.value(p.dialogs.size() - 1);
-        for (const QString &what : probes.split(u' ', Qt::SkipEmptyParts)) {
-            const QChar kind = what.back();
-            QWidget *c = QStringLiteral("?!*@").contains(kind) ? get(what.chopped(1)) : nullptr;
-            if (kind == u'?')
-                out << QString::number(!c->isHidden());
-            else if (kind == u'!')
-                out << QString::number(c->isEnabled());
-            else if (kind == u'*')
-                out << QString::number(static_cast<QAbstractButton *>(c)->isChecked());
-            else if (kind == u'@')
-                out << QStringLiteral("%1,%2,%3,%4")
-                           .arg(c->x())
-                           .arg(c->y())
-                           .arg(c->width())
-                           .arg(c->height());
-            else if (what == "modes")
-                out << QStringLiteral("%1%2%3%4%5")
-                           .arg(w->modeTimWav)
-                           .arg(w->modeWavTim)
-                           .arg(w->modeBkTim)
-                           .arg(w->modeVelmTim)
-                           .arg(w->modeVelmWav);
-            else if (what == "focus")
-                out << QApplication::focusWidget()->objectName();
-            else if (what == "counts")
-                out << QStringLiteral("%1 %2 %3 %4 %5")
-                           .arg(p.messages.size())
-                           .arg(p.starts.size())
-                           .arg(p.dialogs.size())
-                           .arg(p.endCalls)
-                           .arg(p.beeps);
-            else if (what == "message")
-                out << QStringLiteral("%1 %2").arg(message.style).arg(message.title);
-            else if (what == "prompt")
-                out << message.prompt;
-            else if (what == "start")
-                out << QStringLiteral("%1 %2 %3")
-                           .arg(start.windowStyle)
-                           .arg(start.currentDirectory, start.commandLine);
-            else if (what == "dialog")
-                out << QStringLiteral("%1 %2 %3 %4")
-                           .arg(action)
-                           .arg(dialog.Filter, dialog.FileName, dialog.InitDir);
-            else if (auto *frame = qobject_cast<QGroupBox *>(get(what)))
-                out << frame->title();
-            else
-                out << get(what)->property("text").toString();
+        get("Command3D1")->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        while (visited.size() < count) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << focus();
         }
-        return out.join(u'|');
-    }
-    static void run(const QList<Row> &rows, bool active = false)
-    {
-        for (const Row &r : rows) {
-            Window t(r.keyword, active);
-            t.act(r.steps);
-            ROW_COMPARE(QString(r.keyword) + ": " + r.steps, t.probe(r.probes), r.expected);
-        }
+        return visited;
     }
 };
 
-// Runs the start-up with the real host in a child process started in `start` with the home folder
-// `home`; for root without any capability, so that folder permissions hold as for a user. Gives the
-// working folder, the dialogs' start folder and the current folder afterwards, or what went wrong.
-QString startUpInChild(const QString &exeFolder, const QString &start, const QString &home)
+// The folders the start-up chose, read in a child process; `error` says what went wrong there.
+struct StartUpFolders
 {
+    QString error;
+    QString workDir;
+    QString dialogStart;
+    QString current;
+};
+
+// Runs the start-up with the real host in a child process started in `start` with the home folder
+// `home`; for root without any capability, so that folder permissions hold as for a user.
+StartUpFolders startUpInChild(const QString &exeFolder, const QString &start, const QString &home)
+{
+    StartUpFolders result;
     int fds[2];
-    if (::pipe(fds) != 0)
-        return "no pipe";
+    if (::pipe(fds) != 0) {
+        result.error = "no pipe";
+        return result;
+    }
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(fds[0]);
@@ -189,9 +237,12 @@ QString startUpInChild(const QString &exeFolder, const QString &start, const QSt
             qputenv("HOME", QFile::encodeName(home));
             TestPlatform platform({}, exeFolder);
             Brenvik window(platform);
-            out = window.Form_Load() ? QFile::encodeName(
-                      window.workDir + u'|' + window.CMDialog1.InitDir + u'|' + QDir::currentPath())
-                                     : "the start-up failed";
+            out = "the start-up failed";
+            if (window.Form_Load()) {
+                const QStringList folders{window.workDir, window.CMDialog1.InitDir,
+                                          QDir::currentPath()};
+                out = QFile::encodeName(folders.join(u'\n'));
+            }
         }
         const bool written = ::write(fds[1], out.constData(), size_t(out.size())) == out.size();
         ::_exit(written ? 0 : 1);
@@ -204,9 +255,15 @@ QString startUpInChild(const QString &exeFolder, const QString &start, const QSt
     ::close(fds[0]);
     int status = 0;
     ::waitpid(pid, &status, 0);
-    return pid > 0 && WIFEXITED(status) && WEXITSTATUS(status) == 0
-               ? QFile::decodeName(got)
-               : "the child failed: " + QFile::decodeName(got);
+    const QStringList lines = QFile::decodeName(got).split(u'\n');
+    if (pid <= 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || lines.size() != 3) {
+        result.error = "the child failed: " + lines.join(u' ');
+        return result;
+    }
+    result.workDir = lines[0];
+    result.dialogStart = lines[1];
+    result.current = lines[2];
+    return result;
 }
 
 } // namespace
@@ -218,216 +275,394 @@ class TestBrenvik : public QObject
 private slots:
     void init() { filterFileName.clear(); }
 
-    void startUp()
+    // Only the decimal symbol counts at start-up.
+    void startUpWithDecimalPoint()
     {
-        // Built from the layout table (edges rounded from twips). Only the decimal symbol counts
-        // at start-up; a failed one shows nothing and ends the program.
-        QCOMPARE(Window(nullptr).probe("Frame3D6@ modes"), "16,128,245,37|00000");
-        // Where there is no Control Panel, the fatal message also says how to start Brenvik.
+        Window t(noStartUp);
+        t.platform.symbols = {".", "'"};
+        QCOMPARE(startConverterWindow(*t.w), ExitStatus::Ok);
+        QCOMPARE(t.platform.messages.size(), 0);
+        QCOMPARE(t.mode(), "velmwav");
+        QVERIFY(t.w->isVisible());
+    }
+
+    // A decimal comma shows a message and ends the program before the window is shown.
+    void startUpWithDecimalComma()
+    {
+        Window t(noStartUp);
+        t.platform.symbols = {",", "'"};
+        QCOMPARE(startConverterWindow(*t.w), ExitStatus::StartFailed);
         QString fatal =
             QStringLiteral("Your Regional Settings are not properly set !!! Velmora requires US "
                            "English or UK English locale settings, please change them in Your "
                            "Windows Control Panel.");
 #ifndef Q_OS_WIN
+        // Where there is no Control Panel, the message also says how to start Brenvik.
         fatal += QStringLiteral(
             " On this system start Brenvik from its desktop menu entry, or from a terminal "
             "with the command \"LC_NUMERIC=C.UTF-8 brenvik\".");
 #endif
-        for (const char *decimal : {".", ","}) {
-            Window t(nullptr);
-            t.act(QStringLiteral("@symbols=") + decimal + "'");
-            const bool ok = *decimal == '.';
-            QCOMPARE(startConverterWindow(*t.w), ok ? ExitStatus::Ok : ExitStatus::StartFailed);
-            QCOMPARE(t.probe("counts message modes") + QString::number(t.w->isVisible()),
-                     ok ? "0 0 0 0 0|0 |000011" : "1 0 0 1 0|16 Unrecoverable Error|000000");
-            QCOMPARE(t.probe("prompt"), ok ? QString() : fatal);
-        }
+        QCOMPARE(t.platform.messages.size(), 1);
+        QCOMPARE(t.lastMessage().prompt, fatal);
+        QCOMPARE(t.lastMessage().style, MsgBox::Critical);
+        QCOMPARE(t.lastMessage().title, "Unrecoverable Error");
+        QCOMPARE(t.platform.endCalls, 1);
+        QCOMPARE(t.mode(), "");
+        QVERIFY(!t.w->isVisible());
     }
 
-    void modes()
+    // TIM to WAV puts the WAV frame below the TIM frame, the other modes above it; the number field
+    // asks for what the mode needs, and the TIM frame's title counts the names.
+    void modeLayout()
     {
-        Window::run({
-            {"TIMTOWAV", "", "Frame3D2@ Panel3D2? Frame3D4? Frame3D6?", "8,248,357,81|0|1|0"},
-            {"VELMTOTIM", "", "Frame3D2@ Panel3D2? Panel3D2 ExpSPL Frame3D4? Frame3D6?",
-             "8,168,357,81|1|Microphone Number =|1|0|1"},
-            // Each mode adapts the names it keeps (the field rules' own table says how).
-            {"BKTOTIM", "@case Wav=Hall.WAV TimLeft=Room.WAV wavtim", "Wav TimLeft",
-             "hall.wav|room.tim"},
-            {"", "Command3D1 Command3D1 Command3D1 Command3D1", "modes", "00001"},
-            {"", "OptBin velmtim velmwav", "OptBin! OptBin* Opt44*", "1|0|1"},
-            // Mono adapts the left name and hides the right one, which keeps its text; Mono stays.
-            {"TIMTOWAV", "TimLeft=Left.WAV TimRight=r.tim MonoOpt",
-             "TimRight? Frame3D3 TimLeft TimRight", "0|.TIM file name|Left.TIM|r.tim"},
-            {"TIMTOWAV", "MonoOpt TimLeft=Other.WAV StereoOpt", "TimRight? TimLeft", "1|Other.WAV"},
-            {"TIMTOWAV", "MonoOpt velmtim wavtim", "MonoOpt* Frame3D4?", "1|1"},
-        });
+        const Window timWav("TIMTOWAV");
+        QCOMPARE(timWav.get("Frame3D2")->geometry(), QRect(8, 248, 357, 81));
+        QCOMPARE(timWav.caption("Frame3D3"), ".TIM file names");
+        const Window velmTim("VELMTOTIM");
+        QCOMPARE(velmTim.get("Frame3D2")->geometry(), QRect(8, 168, 357, 81));
+        QCOMPARE(velmTim.caption("Panel3D2"), "Microphone Number =");
+        QCOMPARE(velmTim.caption("ExpSPL"), "1");
+        QCOMPARE(velmTim.caption("Frame3D3"), ".TIM file name");
     }
 
-    void keyboard()
+    // Scenarios: a start-up keyword (noStartUp: none), steps, and what they give. A failing
+    // comparison names the expected field.
+    void scenario_data()
     {
-        // Three Tab cycles from the title button, between them clicks and arrow keys that end
-        // in the starting mode: whatever had the focus, each cycle is the designed one.
-        const QString front = "Command3D2 Command3D3 Wav CommWav ",
-                      back = " wavtim SSCommand1 Command3D1";
-        const struct
-        {
-            const char *keyword;
-            QString cycle;
-            const char *between;
-        } rows[] = {
-            {"WAVTOTIM",
-             front + "ExpSPL TimLeft CommLeft TimRight CommRight StereoOpt IRmode" + back,
-             "MonoOpt Right Scopemode Left timwav Up"},
-            {"TIMTOWAV", front + "TimLeft CommLeft TimRight CommRight StereoOpt" + back,
-             "MonoOpt StereoOpt velmtim Up"},
-            {"VELMTOWAV", front + "ExpSPL TimLeft CommLeft" + back,
-             "OptBin Left Left Right velmtim Down"},
-        };
-        for (const auto &r : rows) {
-            Window t(r.keyword, true);
-            for (int round = 1; round <= 3; ++round) {
-                t.act(round > 1 ? QString::fromLatin1(r.between) + " >Command3D1" : ">Command3D1");
-                QStringList visited;
-                while (visited.size() <= r.cycle.count(u' ')) {
-                    t.act("Tab");
-                    visited << t.probe("focus");
-                }
-                ROW_COMPARE(QStringLiteral("%1, cycle %2").arg(r.keyword).arg(round),
-                            visited.join(u' '), r.cycle);
-            }
-        }
-        // Arrows move among the shown, enabled options of their own group, running the click
-        // handler; Tab from an option that is no Tab stop goes on. Enter presses the focused
-        // button, in a box none.
-        const char *arrows = "focus modes Opt44* Scopemode* StereoOpt* TimRight?";
-        Window::run(
-            {
-                {"VELMTOWAV", "Backtab Backtab Left Left", arrows, "velmtim|00010|1|0|0|0"},
-                {"WAVTOTIM", "Backtab Backtab Backtab Right Right Right", arrows,
-                 "Scopemode|01000|1|1|1|1"},
-                {"TIMTOWAV", "MonoOpt Up", arrows, "StereoOpt|10000|1|0|1|1"},
-                {"VELMTOTIM", "Opt44 Right Right Tab", arrows, "wavtim|00010|1|0|0|0"},
-                {"VELMTOWAV", ">Command3D1 Return", "modes counts", "00010|0 0 0 0 0"},
-                {"WAVTOTIM", ">Command3D2 Enter", "modes counts", "01000|1 0 0 0 0"},
-                {"WAVTOTIM", ">ExpSPL Return", "modes counts", "01000|0 0 0 0 0"},
-            },
-            true);
-        // A mouse click selects the whole text and does not undo it at once.
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<Expected>("expected");
+        const QStringList none{"", "", ""};
+
+        // Modes and channels: what they show and hide, and keep of the options and names (how a
+        // name is adapted is the field rules' part).
+        const QStringList timWav{"ExpSPL", "Frame3D5", "Frame3D6", "Frame3D7", "Panel3D2"};
+        const QStringList velmora{"CommRight", "Frame3D4", "Frame3D5", "TimRight"};
+        QTest::newRow("TIM to WAV: no number, no sampling")
+            << "TIMTOWAV" << QStringList()
+            << Expected{.selected = QStringList{"IRmode", "Opt44", "StereoOpt", "timwav"},
+                        .hidden = timWav};
+        QTest::newRow("Velmora to TIM: mono, no channels")
+            << "VELMTOTIM" << QStringList()
+            << Expected{.selected = QStringList{"IRmode", "MonoOpt", "Opt44", "velmtim"},
+                        .hidden = velmora};
+        QTest::newRow("each mode adapts the names it keeps")
+            << "BKTOTIM"
+            << QStringList{"file names ignore case", "Wav=Hall.WAV", "TimLeft=Room.WAV", "wavtim"}
+            << Expected{.fileNames = QStringList{"hall.wav", "room.tim", ""}};
+        QTest::newRow("the mode button: four clicks round")
+            << "" << QStringList{"Command3D1", "Command3D1", "Command3D1", "Command3D1"}
+            << Expected{.mode = "velmwav"};
+        QTest::newRow("binaural, not in Velmora to TIM, is not chosen again")
+            << "" << QStringList{"OptBin", "velmtim", "velmwav"}
+            << Expected{.selected = QStringList{"IRmode", "MonoOpt", "Opt44", "velmwav"}};
+        QTest::newRow("mono adapts the left name and hides the right one, which keeps its text")
+            << "TIMTOWAV" << QStringList{"TimLeft=Left.WAV", "TimRight=r.tim", "MonoOpt"}
+            << Expected{.hidden = QStringList{"CommRight"} + timWav + QStringList{"TimRight"},
+                        .fileNames = QStringList{"", "Left.TIM", "r.tim"}};
+        QTest::newRow("stereo adapts no name")
+            << "TIMTOWAV" << QStringList{"MonoOpt", "TimLeft=Other.WAV", "StereoOpt"}
+            << Expected{.hidden = timWav, .fileNames = QStringList{"", "Other.WAV", ""}};
+        QTest::newRow("mono and the channels come back after Velmora to TIM")
+            << "TIMTOWAV" << QStringList{"MonoOpt", "velmtim", "wavtim"}
+            << Expected{.selected = QStringList{"IRmode", "MonoOpt", "Opt44", "wavtim"},
+                        .hidden = QStringList{"CommRight", "Frame3D6", "Frame3D7", "TimRight"}};
+
+        // Keys: arrows move among the shown, enabled options of their own group, running the
+        // click handler; Tab from an option that is no Tab stop goes on. Enter presses the focused
+        // button, in a field none.
+        QTest::newRow("modes: Left from the first goes round to the last shown one")
+            << "VELMTOWAV" << QStringList{"Backtab", "Backtab", "Left", "Left"}
+            << Expected{.mode = "velmtim", .focus = "velmtim"};
+        QTest::newRow("Right among I.R. and Scope goes round")
+            << "WAVTOTIM" << QStringList{"Backtab", "Backtab", "Backtab", "Right", "Right", "Right"}
+            << Expected{.selected = QStringList{"Opt44", "Scopemode", "StereoOpt", "wavtim"},
+                        .focus = "Scopemode"};
+        QTest::newRow("Up from mono")
+            << "TIMTOWAV" << QStringList{"MonoOpt", "Up"}
+            << Expected{.selected = QStringList{"IRmode", "Opt44", "StereoOpt", "timwav"},
+                        .focus = "StereoOpt"};
+        QTest::newRow("rates: past the disabled binaural, and Tab goes on")
+            << "VELMTOTIM" << QStringList{"Opt44", "Right", "Right", "Tab"}
+            << Expected{.selected = QStringList{"IRmode", "MonoOpt", "Opt44", "velmtim"},
+                        .focus = "wavtim"};
+        QTest::newRow("Return on the mode button")
+            << "VELMTOWAV" << QStringList{"focus: Command3D1", "Return"}
+            << Expected{.mode = "velmtim", .messages = 0};
+        QTest::newRow("Enter on OK - Convert!")
+            << "WAVTOTIM" << QStringList{"focus: Command3D2", "Enter"}
+            << Expected{.mode = "wavtim", .messages = 1};
+        QTest::newRow("Return in a field") << "WAVTOTIM" << QStringList{"focus: ExpSPL", "Return"}
+                                           << Expected{.mode = "wavtim", .messages = 0};
+
+        // Buttons: every refusal and message of "OK - Convert!", "Help" and "Exit". Names that
+        // are refused stay as they were.
+        const int warning = MsgBox::Exclamation;
+        QTest::newRow("regional settings: the control panel offered, and its failure")
+            << "WAVTOTIM"
+            << QStringList{"decimal comma", "start fails: none", "Wav=IN", "Command3D2"}
+            << Expected{.fileNames = QStringList{"IN", "", ""},
+                        .messages = 2,
+                        .prompt = "none",
+                        .style = warning,
+                        .title = "Warning - incompatible settings!",
+                        .started = "rundll32.exe shell32.dll,Control_RunDLL intl.cpl"};
+        QTest::newRow("stereo, right name empty")
+            << "TIMTOWAV" << QStringList{"StereoOpt", "Wav=a", "TimLeft=b", "Command3D2"}
+            << Expected{.fileNames = QStringList{"a", "b", ""},
+                        .messages = 1,
+                        .prompt = "CAUTION! - You Must Specify the name of all the files!",
+                        .style = warning,
+                        .title = "File Specification Error",
+                        .started = ""};
+        QTest::newRow("a double quote in a name")
+            << "WAVTOTIM" << QStringList{"Wav=IN\"x", "TimLeft=L", "TimRight=R", "Command3D2"}
+            << Expected{.fileNames = QStringList{"IN\"x", "L", "R"},
+                        .messages = 1,
+                        .prompt = "The file name IN\"x cannot be handed to the converter: a file "
+                                  "name must not contain a double quote (\") or a NUL "
+                                  "character, nor end in a backslash (\\). Please correct it.",
+                        .style = warning,
+                        .title = "File Specification Error",
+                        .started = ""};
+        QTest::newRow("the working folder cannot be entered")
+            << "WAVTOTIM"
+            << QStringList{"working folder missing", "MonoOpt", "Wav=IN", "TimLeft=L", "Command3D2"}
+            << Expected{.fileNames = QStringList{"IN.WAV", "L.TIM", ""},
+                        .messages = 1,
+                        .prompt = "The working folder /home/ana/brenvik cannot be used: it does "
+                                  "not exist or cannot be entered. The converter was not started.",
+                        .style = warning,
+                        .title = "Conversion Error",
+                        .started = ""};
+        QTest::newRow("no mode selected")
+            << noStartUp << QStringList{"Wav=a", "TimLeft=b", "TimRight=c", "Command3D2"}
+            << Expected{.fileNames = QStringList{"a", "b", "c"},
+                        .messages = 1,
+                        .prompt = "No conversion mode is selected.",
+                        .style = warning,
+                        .title = "Conversion Error",
+                        .started = ""};
+        QTest::newRow("the converter refused; the names completed, the right one though mono")
+            << "WAVTOTIM" << QStringList{"converter refuses: gone",
+                                         "MonoOpt",
+                                         "Wav=IN",
+                                         "TimLeft=L",
+                                         "TimRight=R",
+                                         "Command3D2"}
+            << Expected{.fileNames = QStringList{"IN.WAV", "L.TIM", "R.TIM"},
+                        .messages = 1,
+                        .prompt = "gone",
+                        .style = warning,
+                        .title = "Refused",
+                        .started = R"(KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1)"};
+        QTest::newRow("the manual cannot be opened")
+            << "" << QStringList{"start fails: gone", "SSCommand1"}
+            << Expected{.messages = 1,
+                        .prompt = "gone",
+                        .style = warning,
+                        .title = "Help",
+                        .started = "open /home/ana/brenvik/Manual/MBrenvik.html"};
+        QTest::newRow("Exit beeps and asks; only Yes ends the program")
+            << "" << QStringList{"answer: No", "Command3D3", "answer: Yes", "Command3D3"}
+            << Expected{.messages = 2,
+                        .prompt = "Really do You want to exit ?",
+                        .style = MsgBox::YesNoExclamation,
+                        .title = "Warning!",
+                        .ends = 1,
+                        .beeps = 2};
+
+        // File dialogs: the one each "Browse..." shows (unscripted, it is cancelled and the field
+        // stays); a choice is completed (lower-cased where names ignore case); once a choice was
+        // made, the dialogs no longer start in the working folder.
+        const QString tim = "MLSSA Imp.Resp. File (*.TIM)|*.TIM";
+        QTest::newRow("TIM to WAV reads TIM files")
+            << "TIMTOWAV" << QStringList{"choose: R", "CommRight", "TimLeft=Room.TIM", "CommLeft"}
+            << Expected{.fileNames = QStringList{"", "Room.TIM", "R.tim"},
+                        .dialog = CommonDialog::OpenDialog,
+                        .filter = tim,
+                        .preset = "Room.TIM",
+                        .folder = ""};
+        QTest::newRow("Velmora to WAV writes a WAV file; a cancelled dialog")
+            << "VELMTOWAV" << QStringList{"TimLeft=room.tim", "CommLeft"}
+            << Expected{.fileNames = QStringList{"", "room.tim", ""},
+                        .dialog = CommonDialog::SaveDialog,
+                        .filter = "MS RIFF Audio File (*.WAV)|*.WAV",
+                        .preset = "*.WAV",
+                        .folder = "/home/ana/brenvik"};
+        QTest::newRow("Velmora results") << "VELMTOTIM" << QStringList{"CommWav"}
+                                         << Expected{.dialog = CommonDialog::OpenDialog,
+                                                     .filter = "Velmora files (*._*)|*._*",
+                                                     .preset = "*._*",
+                                                     .folder = "/home/ana/brenvik"};
+        QTest::newRow("names ignore case: the choice lower-cased and offered again")
+            << "WAVTOTIM"
+            << QStringList{"file names ignore case", R"(choose: C:\DATA\take1)", "CommLeft",
+                           "CommLeft"}
+            << Expected{.fileNames = QStringList{"", R"(c:\data\take1.tim)", ""},
+                        .dialog = CommonDialog::SaveDialog,
+                        .filter = tim,
+                        .preset = R"(c:\data\take1.tim)",
+                        .folder = ""};
+    }
+    void scenario()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, steps);
+        QFETCH(Expected, expected);
+        Window t(keyword, true);
+        t.act(steps);
+        if (expected.mode)
+            QCOMPARE(t.mode(), *expected.mode);
+        if (expected.selected)
+            QCOMPARE(t.selected(), *expected.selected);
+        if (expected.hidden)
+            QCOMPARE(t.hidden(), *expected.hidden);
+        if (expected.focus)
+            QCOMPARE(t.focus(), *expected.focus);
+        if (expected.fileNames)
+            QCOMPARE(t.fileNames(), *expected.fileNames);
+        if (expected.messages)
+            QCOMPARE(t.platform.messages.size(), *expected.messages);
+        const FakePlatform::Message message = t.lastMessage();
+        if (expected.prompt)
+            QCOMPARE(message.prompt, *expected.prompt);
+        if (expected.style)
+            QCOMPARE(message.style, *expected.style);
+        if (expected.title)
+            QCOMPARE(message.title, *expected.title);
+        const FakePlatform::Start start = t.lastStart();
+        if (expected.started)
+            QCOMPARE(start.commandLine, *expected.started);
+        if (!start.commandLine.isEmpty())
+            QCOMPARE(start.currentDirectory, t.w->workDir);
+        if (expected.ends)
+            QCOMPARE(t.platform.endCalls, *expected.ends);
+        if (expected.beeps)
+            QCOMPARE(t.platform.beeps, *expected.beeps);
+        const auto [dialog, action] = t.platform.dialogs.value(t.platform.dialogs.size() - 1);
+        if (expected.dialog)
+            QCOMPARE(action, *expected.dialog);
+        if (expected.filter)
+            QCOMPARE(dialog.Filter, *expected.filter);
+        if (expected.preset)
+            QCOMPARE(dialog.FileName, *expected.preset);
+        if (expected.folder)
+            QCOMPARE(dialog.InitDir, *expected.folder);
+    }
+
+    // Tab from the mode button visits the designed cycle, again after clicks and arrow keys that
+    // moved the focus among options and ended in the starting mode.
+    void tabCycle_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("between");
+        QTest::addColumn<QStringList>("cycle");
+        const QStringList front{"Command3D2", "Command3D3", "Wav", "CommWav"};
+        const QStringList back{"wavtim", "SSCommand1", "Command3D1"};
+        const QStringList wavTim{"ExpSPL",    "TimLeft",   "CommLeft", "TimRight",
+                                 "CommRight", "StereoOpt", "IRmode"};
+        QTest::newRow("WAV to TIM")
+            << "WAVTOTIM" << QStringList{"MonoOpt", "Right", "Scopemode", "Left", "timwav", "Up"}
+            << front + wavTim + back;
+        QTest::newRow("TIM to WAV")
+            << "TIMTOWAV" << QStringList{"MonoOpt", "StereoOpt", "velmtim", "Up"}
+            << front + QStringList{"TimLeft", "CommLeft", "TimRight", "CommRight", "StereoOpt"}
+                   + back;
+        QTest::newRow("Velmora to WAV")
+            << "VELMTOWAV" << QStringList{"OptBin", "Left", "Left", "Right", "velmtim", "Down"}
+            << front + QStringList{"ExpSPL", "TimLeft", "CommLeft"} + back;
+    }
+    void tabCycle()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, between);
+        QFETCH(QStringList, cycle);
+        Window t(keyword, true);
+        QCOMPARE(t.tabCycle(cycle.size()), cycle);
+        t.act(between);
+        QCOMPARE(t.tabCycle(cycle.size()), cycle); // after the clicks and keys
+    }
+
+    // A mouse click selects the whole text and does not undo it at once.
+    void clickSelectsField()
+    {
         Window t("WAVTOTIM", true);
-        QTest::mouseClick(t.get("ExpSPL"), Qt::LeftButton, {},
-                          QPoint(3, t.get("ExpSPL")->height() / 2));
-        QTRY_COMPARE(static_cast<QLineEdit *>(t.get("ExpSPL"))->selectedText(),
-                     QStringLiteral("100.0"));
+        QLineEdit *field = t.field("ExpSPL");
+        QTest::mouseClick(field, Qt::LeftButton, {}, QPoint(3, field->height() / 2));
+        QTRY_COMPARE(field->selectedText(), QStringLiteral("100.0"));
     }
 
-    // Every refusal and message of the buttons; a refused conversion leaves the fields as they
-    // were.
-    void buttons()
-    {
-        Window::run({
-            {"WAVTOTIM", "@symbols=,. @error=none Wav=IN Command3D2",
-             "counts message prompt start Wav",
-             "2 1 0 0 0|48 Warning - incompatible settings!|none|1 /home/ana/brenvik rundll32.exe "
-             "shell32.dll,Control_RunDLL intl.cpl|IN"},
-            {"TIMTOWAV", "StereoOpt Wav=a TimLeft=b Command3D2", "counts message prompt Wav",
-             "1 0 0 0 0|48 File Specification Error|CAUTION! - You Must Specify the name of all "
-             "the files!|a"},
-            {"WAVTOTIM", "Wav=IN\"x TimLeft=L TimRight=R Command3D2", "counts prompt Wav",
-             "1 0 0 0 0|The file name IN\"x cannot be handed to the converter: a file name must "
-             "not contain a double quote (\") or a "
-             "NUL character, nor end in a backslash (\\). Please correct it.|IN\"x"},
-            {"WAVTOTIM", "@folders=/elsewhere MonoOpt Wav=IN TimLeft=L Command3D2",
-             "counts message prompt",
-             "1 0 0 0 0|48 Conversion Error|The working folder /home/ana/brenvik cannot be used: "
-             "it does not exist or cannot be entered. "
-             "The converter was not started."},
-            {nullptr, "Wav=a TimLeft=b TimRight=c Command3D2", "counts prompt",
-             "1 0 0 0 0|No conversion mode is selected."},
-            // Started in the working folder, the names completed (the right one though mono).
-            {"WAVTOTIM", "@refused=gone MonoOpt Wav=IN TimLeft=L TimRight=R Command3D2",
-             "start message prompt Wav TimRight",
-             R"(1 /home/ana/brenvik KELDT.EXE "IN.WAV" "L.TIM" "NONE" 100.0 1|48 Refused|gone|IN.WAV|R.TIM)"},
-            {"", "@answer=7 Command3D3 @answer=6 Command3D3", "counts message prompt",
-             "2 0 0 1 2|52 Warning!|Really do You want to exit ?"},
-            {"", "SSCommand1 @error=gone SSCommand1", "counts start message prompt",
-             "1 2 0 0 0|1 /home/ana/brenvik open /home/ana/brenvik/Manual/MBrenvik.html|48 "
-             "Help|gone"},
-        });
-    }
-
-    // The working folder by where the copy lies and who may write there ("ro:" marks a folder the
-    // user may not write); the dialogs start there and it is the current folder from the start on.
+    // The working folder by where the copy lies and whether the user may write there; the dialogs
+    // start there and it is the current folder from the start on.
     void workDir_data()
     {
         QTest::addColumn<QString>("exe");
+        QTest::addColumn<bool>("exeWritable");
         QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("startWritable");
         QTest::addColumn<QString>("workDir");
-        QTest::newRow("a writable copy keeps its folder") << "/home/ana/brenvik"
-                                                          << "/home/ana/work"
-                                                          << "/home/ana/brenvik";
-        QTest::newRow("the package's copy: the start folder") << "/usr/lib/brenvik"
-                                                              << "/home/ana/work"
-                                                              << "/home/ana/work";
-        QTest::newRow("a copy below /opt") << "/opt/brenvik"
-                                           << "/home/ana/work"
-                                           << "/home/ana/work";
-        QTest::newRow("a copy the user may not write") << "ro:/srv/brenvik"
-                                                       << "/home/ana/work"
-                                                       << "/home/ana/work";
-        QTest::newRow("started in /: the home folder") << "/usr/lib/brenvik"
-                                                       << "ro:/"
-                                                       << "/home/ana";
+        QTest::newRow("a writable copy keeps its folder")
+            << "/home/ana/brenvik" << true << "/home/ana/work" << true << "/home/ana/brenvik";
+        QTest::newRow("the package's copy: the start folder")
+            << "/usr/lib/brenvik" << true << "/home/ana/work" << true << "/home/ana/work";
+        QTest::newRow("a copy the user may not write")
+            << "/srv/brenvik" << false << "/home/ana/work" << true << "/home/ana/work";
+        QTest::newRow("started in /: the home folder")
+            << "/usr/lib/brenvik" << true << "/" << false << "/home/ana";
     }
     void workDir()
     {
         QFETCH(QString, exe);
+        QFETCH(bool, exeWritable);
         QFETCH(QString, start);
+        QFETCH(bool, startWritable);
         QFETCH(QString, workDir);
-        Window t(nullptr);
-        for (QString *folder : {&exe, &start}) {
-            if (folder->startsWith("ro:"))
-                t.platform.readOnlyFolders << folder->remove(0, 3);
-        }
+        Window t(noStartUp);
+        if (!exeWritable)
+            t.platform.readOnlyFolders << exe;
+        if (!startWritable)
+            t.platform.readOnlyFolders << start;
         t.platform.exeFolder = exe;
         QVERIFY(t.platform.setCurrentDirectory(start));
         QVERIFY(t.w->Form_Load());
-        QCOMPARE(t.w->workDir + ' ' + t.w->CMDialog1.InitDir + ' ' + t.platform.currentDirectory(),
-                 workDir + ' ' + workDir + ' ' + workDir);
+        QCOMPARE(t.w->workDir, workDir);
+        QCOMPARE(t.w->CMDialog1.InitDir, workDir);
+        QCOMPARE(t.platform.currentDirectory(), workDir);
     }
 
     // The same with the real host, whose access check sees the folder's permissions.
     void workDirOfRealCopy_data()
     {
-        QTest::addColumn<QString>("exe");
-        QTest::addColumn<QString>("start");
+        QTest::addColumn<bool>("exeWritable");
+        QTest::addColumn<bool>("startWritable");
         QTest::addColumn<QString>("workDir");
-        QTest::newRow("a copy the user may not write: the start folder") << "read-only"
-                                                                         << "start"
-                                                                         << "start";
-        QTest::newRow("neither may be written: the home folder") << "read-only"
-                                                                 << "read-only"
-                                                                 << "home";
-        QTest::newRow("a writable copy keeps its folder") << "copy"
-                                                          << "start"
-                                                          << "copy";
+        QTest::newRow("a copy the user may not write: the start folder")
+            << false << true << "start";
+        QTest::newRow("neither may be written: the home folder") << false << false << "home";
+        QTest::newRow("a writable copy keeps its folder") << true << true << "copy";
     }
     void workDirOfRealCopy()
     {
-        QFETCH(QString, exe);
-        QFETCH(QString, start);
+        QFETCH(bool, exeWritable);
+        QFETCH(bool, startWritable);
         QFETCH(QString, workDir);
+        const QString exe = exeWritable ? "copy" : "read-only";
+        const QString start = startWritable ? "start" : "read-only";
         QTemporaryDir root;
         for (const char *folder : {"read-only", "start", "home", "copy"})
             QVERIFY(QDir(root.path()).mkdir(folder));
         QVERIFY(QFile::setPermissions(root.filePath("read-only"), QFile::ReadOwner | QFile::ExeOwner
                                                                       | QFile::ReadOther
                                                                       | QFile::ExeOther));
-        const QString got =
+        const StartUpFolders got =
             startUpInChild(root.filePath(exe), root.filePath(start), root.filePath("home"));
         QFile::setPermissions(root.filePath("read-only"),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        const QString expected = root.filePath(workDir);
-        QCOMPARE(got, expected + '|' + expected + '|' + expected);
+        QCOMPARE(got.error, QString());
+        QCOMPARE(got.workDir, root.filePath(workDir));
+        QCOMPARE(got.dialogStart, root.filePath(workDir));
+        QCOMPARE(got.current, root.filePath(workDir));
     }
 
     // "Help" away from Windows hands the page beside the program to the desktop's opener (stand-ins
@@ -453,14 +688,16 @@ private slots:
         QFETCH(bool, manual);
         QFETCH(QString, message);
         QTemporaryDir root;
-        const QString program = root.filePath("brenvik"), bin = root.filePath("bin"),
-                      page = program + "/Manual/MBrenvik.html";
-        QVERIFY(QDir().mkpath(program + "/Manual") && QDir().mkpath(bin));
+        const QString program = root.filePath("brenvik");
+        const QString bin = root.filePath("bin");
+        const QString page = program + "/Manual/MBrenvik.html";
+        QVERIFY(QDir().mkpath(program + "/Manual"));
+        QVERIFY(QDir().mkpath(bin));
         if (QFile file(page); manual)
             QVERIFY(file.open(QIODevice::WriteOnly));
         if (QFile script(bin + "/xdg-open"); !opener.isEmpty()) {
-            QVERIFY(script.open(QIODevice::WriteOnly)
-                    && script.write("#!/bin/sh\n" + opener.toUtf8() + "\n") > 0);
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            QVERIFY(script.write("#!/bin/sh\n" + opener.toUtf8() + "\n") > 0);
             QVERIFY(script.setPermissions(script.permissions() | QFile::ExeOwner));
         }
         const QByteArray path = qgetenv("PATH");
@@ -491,26 +728,29 @@ private slots:
     void relativeFilterFile()
     {
         QTemporaryDir root;
-        const QString start = root.filePath("start"), work = root.filePath("home"),
-                      record = root.filePath("record.jsonl");
-        QVERIFY(QDir().mkpath(start) && QDir().mkpath(work));
+        const QString start = root.filePath("start");
+        const QString work = root.filePath("home");
+        const QString record = root.filePath("record.jsonl");
+        QVERIFY(QDir().mkpath(start));
+        QVERIFY(QDir().mkpath(work));
         const QByteArray three =
-                             "31.5 3 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0",
-                         six = "31.5 6 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0";
+            "31.5 3 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0";
+        const QByteArray six = "31.5 6 63 0 125 0 250 0 500 0 1000 0 2000 0 4000 0 8000 0 16000 0";
         for (const auto &[folder, content] : {std::pair(start, three), std::pair(work, six)}) {
             QFile file(folder + "/hall.dat");
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
         }
         QVERIFY(QFile(root.filePath("room._01")).open(QIODevice::WriteOnly));
         const QString folder = QDir::currentPath();
         const auto restore = qScopeGuard([&] { QDir::setCurrent(folder); });
         qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(record));
-        Window t(nullptr);
+        Window t(noStartUp);
         t.platform.realStart = true;
         t.platform.exeFolder = QCoreApplication::applicationDirPath();
         t.platform.home = work;
-        t.platform.readOnlyFolders = {t.platform.exeFolder,
-                                      start}; // installed, started where nothing may be written
+        // Installed, and started where nothing may be written.
+        t.platform.readOnlyFolders = {t.platform.exeFolder, start};
         QVERIFY(t.platform.setCurrentDirectory(start));
         QVERIFY(t.w->Form_Load());
         QString shown;
@@ -522,86 +762,82 @@ private slots:
                 eq.findChild<QScrollBar *>("VScroll1(1)")->setValue(-2000);
                 QTest::mouseClick(eq.findChild<QWidget *>("Command3D2"), Qt::LeftButton);
             }};
-        t.act("Label2 Label2 Label2"); // named and closed; off; opened again with it and saved
-        t.act("Wav=" + root.filePath("room._01") + " TimLeft=" + root.filePath("out.wav")
-              + " Command3D2");
+        // Named and closed; switched off; opened again with it and saved.
+        t.act({"Label2", "Label2", "Label2"});
+        t.act({"Wav=" + root.filePath("room._01"), "TimLeft=" + root.filePath("out.wav"),
+               "Command3D2"});
         QByteArray text;
         for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !text.endsWith('\n');
              QTest::qWait(20))
             text = readAll(record).toUtf8();
+        QCOMPARE(t.w->workDir, work);
+        QCOMPARE(filterFileName, "hall.dat");
+        QCOMPARE(shown, "+6."); // the working folder's file was read
         const QJsonObject got = QJsonDocument::fromJson(text).object();
-        QCOMPARE(shown + ' ' + t.w->workDir + ' ' + filterFileName, "+6. " + work + " hall.dat");
         const QStringList args = got.value("args").toVariant().toStringList();
-        QCOMPARE(got.value("cwd").toString() + ' ' + args.value(args.size() - 1),
-                 QDir(work).canonicalPath() + " hall.dat");
+        QCOMPARE(got.value("cwd").toString(), QDir(work).canonicalPath());
+        QCOMPARE(args.value(args.size() - 1), "hall.dat");
         QCOMPARE(readAll(start + "/hall.dat").toUtf8(), three);
         QVERIFY2(readAll(work + "/hall.dat").contains("\r\n 63  10 \r\n"),
                  qPrintable(readAll(work + "/hall.dat")));
     }
 
-    void fileDialogs()
+    // "Browse..." for the WAV or B&K file chooses the channels the file has.
+    void channelDetection_data()
     {
-        // The dialog each "Browse..." shows (unscripted, it is cancelled and the field stays); a
-        // choice is completed (lower-cased where names ignore case); later dialogs leave workDir.
-        const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV ",
-                      tim = "MLSSA Imp.Resp. File (*.TIM)|*.TIM ";
-        Window::run({
-            {"TIMTOWAV", "@choose=R CommRight TimLeft=Room.TIM CommLeft", "dialog TimLeft TimRight",
-             "1 " + tim + "Room.TIM |Room.TIM|R.tim"},
-            {"VELMTOWAV", "TimLeft=room.tim CommLeft", "dialog TimLeft",
-             "2 " + wav + "*.WAV /home/ana/brenvik|room.tim"},
-            {"VELMTOTIM", "CommWav", "dialog",
-             "1 Velmora files (*._*)|*._* *._* /home/ana/brenvik"},
-            {"WAVTOTIM", R"(@case @choose=C:\DATA\take1 CommLeft CommLeft)", "TimLeft dialog",
-             R"(c:\data\take1.tim|2 )" + tim + R"(c:\data\take1.tim )"},
-        });
-    }
-
-    void channelDetection()
-    {
-        QByteArray wavMono(44, '\0'), bkStereo(2048, '\0');
-        wavMono[22] = bkStereo[1604] = bkStereo[1605] = 1;
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("stereo");
+        QByteArray wavMono(44, '\0');
+        wavMono[22] = 1;
+        QByteArray bkStereo(2048, '\0');
+        bkStereo[1604] = 1;
+        bkStereo[1605] = 1;
         QByteArray bkOneZero = bkStereo;
         bkOneZero[1605] = 0;
-        const struct
-        {
-            const char *keyword;
-            QByteArray content;
-            bool stereo;
-        } rows[] = {
-            // a pipe is never waited for
-            {"WAVTOTIM", wavMono, false},  {"WAVTOTIM", "<missing>", true},
-            {"WAVTOTIM", "<pipe>", true},  {"BKTOTIM", bkStereo, true},
-            {"BKTOTIM", bkOneZero, false},
-        };
-        for (const auto &r : rows) {
-            QTemporaryDir dir;
-            const QString name = dir.filePath(QStringLiteral("Take One.wav"));
-            if (r.content == "<pipe>")
-                QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
-            else if (QFile file(name); r.content != "<missing>")
-                QVERIFY(file.open(QIODevice::WriteOnly)
-                        && file.write(r.content) == r.content.size());
-            Window t(r.keyword);
-            t.platform.dialogResults = {name};
-            t.act(r.stereo ? "MonoOpt CommWav" : "StereoOpt CommWav"); // from the other choice
-            ROW_COMPARE(QString::number(&r - rows), t.probe("StereoOpt* TimRight?"),
-                        r.stereo ? "1|1" : "0|0");
+        QTest::newRow("a mono WAV file") << "WAVTOTIM" << wavMono << false;
+        QTest::newRow("a missing WAV file: stereo")
+            << "WAVTOTIM" << QByteArray("<missing>") << true;
+        QTest::newRow("a pipe is never waited for") << "WAVTOTIM" << QByteArray("<pipe>") << true;
+        QTest::newRow("B&K, both channel bytes set") << "BKTOTIM" << bkStereo << true;
+        QTest::newRow("B&K, one of them zero") << "BKTOTIM" << bkOneZero << false;
+    }
+    void channelDetection()
+    {
+        QFETCH(QString, keyword);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, stereo);
+        QTemporaryDir dir;
+        const QString name = dir.filePath(QStringLiteral("Take One.wav"));
+        if (content == "<pipe>")
+            QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
+        if (QFile file(name); content != "<missing>" && content != "<pipe>") {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QCOMPARE(file.write(content), content.size());
         }
+        Window t(keyword);
+        t.platform.dialogResults = {name};
+        t.act({stereo ? "MonoOpt" : "StereoOpt", "CommWav"}); // from the other choice
+        QCOMPARE(t.selected().contains("StereoOpt"), stereo);
+        QCOMPARE(t.hidden().contains("TimRight"), !stereo);
     }
 
     void switches()
     {
         Window t("", true);
-        t.act("Label4 Label3 Label3 wavtim velmwav"); // the text toggles like the box; the state
-                                                      // survives modes
-        QCOMPARE(t.probe("Label3 counts message"),
-                 checkMark + "|2 0 0 0 0|0 Force Pink Information");
-        t.act("Label3"); // a double-click through the window system is one click
+        // The text toggles like the box; the state survives modes.
+        t.act({"Label4", "Label3", "Label3", "wavtim", "velmwav"});
+        QCOMPARE(t.caption("Label3"), checkMark);
+        QCOMPARE(t.platform.messages.size(), 2);
+        QCOMPARE(t.lastMessage().style, MsgBox::OkOnly);
+        QCOMPARE(t.lastMessage().title, "Force Pink Information");
+        t.act({"Label3"});
+        // A double-click through the window system is one click.
         QWidget *text = t.get("Label4");
         QTest::mouseDClick(t.w->windowHandle(), Qt::LeftButton, {},
                            text->mapTo(t.w.get(), text->rect().center()));
-        QCOMPARE(t.probe("Label3 counts"), checkMark + "|3 0 0 0 0");
+        QCOMPARE(t.caption("Label3"), checkMark);
+        QCOMPARE(t.platform.messages.size(), 3);
         // Saving in the equalizer turns the switch on with the saved name; off keeps the name for
         // the next opening; closing the converter window unloads the equalizer.
         QTemporaryDir dir;
@@ -618,142 +854,149 @@ private slots:
                 t.w->close();
                 stillOpen = eq.isVisible();
             }};
-        t.act("Label1");
-        QCOMPARE(t.probe("Label2") + filterFileName, checkMark + file);
+        t.act({"Label1"});
+        QCOMPARE(t.caption("Label2"), checkMark);
+        QCOMPARE(filterFileName, file);
         QVERIFY(!t.w->equalizer());
-        t.act("Label2");
-        QCOMPARE(t.probe("Label2") + filterFileName, file);
-        t.act("Label2");
+        t.act({"Label2"});
+        QCOMPARE(t.caption("Label2"), "");
+        QCOMPARE(filterFileName, file);
+        t.act({"Label2"});
         QCOMPARE(openedWith, file);
         QVERIFY(!stillOpen);
     }
 
     // Mouse input queued while the equalizer loads (reading its file, or its activation when
     // flat, lets pending events run) reaches no handler of the converter window.
+    void inputWhileEqualizerLoads_data()
+    {
+        QTest::addColumn<bool>("withFile");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("another mode, while the filter file is read") << true << "timwav";
+        QTest::newRow("Exit, while a flat curve is shown") << false << "Command3D3";
+    }
     void inputWhileEqualizerLoads()
     {
-        const QList<int> click{QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
-        const struct
-        {
-            bool withFile;
-            const char *target;
-            QList<int> events;
-        } rows[] = {
-            {true, "Label2", click},
-            {true, "timwav", click},
-            {false, "Command3D3", click},
-            {true,
-             "Label2",
-             {QEvent::MouseButtonPress, QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}},
-        };
-        for (const auto &r : rows) {
-            QTemporaryDir dir;
-            filterFileName = r.withFile ? dir.filePath("queued.DAT") : QString();
-            if (QFile file(filterFileName); r.withFile)
-                QVERIFY(file.open(QIODevice::WriteOnly)
-                        && file.write(
-                               "31.5 1 63 2 125 3 250 4 500 5 1000 6 2000 7 4000 8 8000 9 16000 10")
-                               > 0);
-            Window t;
-            t.platform.deliverPendingEvents = true;
-            QWidget *receiver = t.get(r.target);
-            const QPointF at = receiver->rect().center();
-            for (int type : r.events)
-                QCoreApplication::postEvent(
-                    receiver, new QMouseEvent(QEvent::Type(type), at, receiver->mapToGlobal(at),
-                                              Qt::LeftButton,
-                                              type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                                                                 : Qt::LeftButton,
-                                              Qt::NoModifier));
-            t.act("Label2");
-            QCoreApplication::processEvents(); // nothing was left to run afterwards
-            ROW_COMPARE(r.target,
-                        QStringLiteral("%1|%2|%3")
-                            .arg(t.probe("Label2 modes counts"))
-                            .arg(t.platform.modalShows)
-                            .arg(int(t.platform.pendingEventRuns > 0)),
-                        (r.withFile ? checkMark : "") + "|00001|0 0 0 0 1|1|1");
+        QFETCH(bool, withFile);
+        QFETCH(QString, target);
+        QTemporaryDir dir;
+        filterFileName = withFile ? dir.filePath("queued.DAT") : QString();
+        if (QFile file(filterFileName); withFile) {
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(file.write("31.5 1 63 2 125 3 250 4 500 5 1000 6 2000 7 4000 8 8000 9 16000 10")
+                    > 0);
         }
+        Window t;
+        t.platform.deliverPendingEvents = true;
+        QWidget *receiver = t.get(target);
+        const QPointF at = receiver->rect().center();
+        const QPointF global = receiver->mapToGlobal(at);
+        QCoreApplication::postEvent(receiver, new QMouseEvent(QEvent::MouseButtonPress, at, global,
+                                                              Qt::LeftButton, Qt::LeftButton,
+                                                              Qt::NoModifier));
+        QCoreApplication::postEvent(receiver,
+                                    new QMouseEvent(QEvent::MouseButtonRelease, at, global,
+                                                    Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+        t.act({"Label2"});
+        QCoreApplication::processEvents(); // nothing was left to run afterwards
+        QCOMPARE(t.caption("Label2"), withFile ? checkMark : "");
+        QCOMPARE(t.mode(), "velmwav");
+        QCOMPARE(t.platform.messages.size(), 0);
+        QCOMPARE(t.platform.beeps, 1); // the equalizer's, once
+        QCOMPARE(t.platform.modalShows, 1);
+        QVERIFY(t.platform.pendingEventRuns > 0);
     }
 
     // "OK - Convert!" in every mode with the real detached start: the stand-in converters beside
-    // this program record what arrived.
+    // this program record what arrived. Names with blanks and non-ASCII letters travel through the
+    // quoting: "{src}" stands for the source's name without ending, "{out}" for the output folder,
+    // "{filter}" for the filter file.
+    void convertEndToEnd_data()
+    {
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<bool>("filter");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("args");
+        QTest::newRow("TIM to WAV, stereo")
+            << "TIMTOWAV"
+            << QStringList{"Wav={out}/out.wav", "TimLeft={src}.TIM", "TimRight={src}.R.TIM"}
+            << false << "zarvo" << QStringList{"{out}/out.wav", "{src}.TIM", "{src}.R.TIM"};
+        QTest::newRow("WAV to TIM, mono, the level rounded")
+            << "WAVTOTIM"
+            << QStringList{"MonoOpt", "Wav={src}.wav", "TimLeft={out}/out", "ExpSPL=94.256"}
+            << false << "keldt" << QStringList{"{src}.wav", "{out}/out.TIM", "NONE", "94.26", "1"};
+        QTest::newRow("WAV to TIM, stereo, scope")
+            << "WAVTOTIM" << QStringList{"StereoOpt",           "Scopemode",        "Wav={src}.wav",
+                                         "TimLeft={out}/o.tim", "TimRight={out}/r", "ExpSPL=100"}
+            << false << "keldt"
+            << QStringList{"{src}.wav", "{out}/o.tim", "{out}/r.TIM", "100.0", "0"};
+        QTest::newRow("B&K, mono, a level without integer digits")
+            << "BKTOTIM"
+            << QStringList{"MonoOpt", "Wav={src}.dti", "TimLeft={out}/out", "ExpSPL=.5"} << false
+            << "tombra" << QStringList{"{src}.dti", "{out}/out.TIM", "NONE", ".5", "1"};
+        QTest::newRow("B&K, stereo, a level that is no number")
+            << "BKTOTIM"
+            << QStringList{"StereoOpt", "Wav={src}.dti", "TimLeft={out}/o", "TimRight={out}/r",
+                           "ExpSPL=abc"}
+            << false << "tombra"
+            << QStringList{"{src}.dti", "{out}/o.TIM", "{out}/r.TIM", ".0", "1"};
+        QTest::newRow("Velmora to TIM at 48 kHz, filtered")
+            << "VELMTOTIM" << QStringList{"Opt48", "Wav={src}._01", "TimLeft={out}/out", "ExpSPL=2"}
+            << true << "pashet"
+            << QStringList{"{src}._01", "{out}/out.TIM", "2", "48000", "White", "{filter}"};
+        QTest::newRow("Velmora to WAV, pink")
+            << "VELMTOWAV" << QStringList{"Opt44", "Label3", "Wav={src}._01", "TimLeft={out}/out"}
+            << false << "pashet" << QStringList{"{src}._01", "{out}/out.WAV", "1", "44100", "P"};
+        QTest::newRow("Velmora to WAV, binaural, filtered")
+            << "VELMTOWAV"
+            << QStringList{"OptBin", "Wav={src}._01", "TimLeft={out}/out", "ExpSPL=3"} << true
+            << "frelio" << QStringList{"{src}._01", "{out}/out.WAV", "3", "W", "{filter}"};
+        QTest::newRow("Velmora to WAV, no microphone number")
+            << "VELMTOWAV" << QStringList{"Wav={src}._01", "TimLeft={out}/out", "ExpSPL="} << false
+            << "pashet" << QStringList{"{src}._01", "{out}/out.WAV", "44100", "W"};
+    }
     void convertEndToEnd()
     {
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, steps);
+        QFETCH(bool, filter);
+        QFETCH(QString, program);
+        QFETCH(QStringList, args);
         QTemporaryDir data;
-        // Names with blanks and non-ASCII letters travel through the quoting.
-        const QString src = data.filePath(QStringLiteral("Säle Messung/hall one")),
-                      filter = data.filePath("eq curve.DAT");
-        QVERIFY(QDir().mkpath(QFileInfo(src).absolutePath()));
+        QTemporaryDir out;
+        const QString src = data.filePath(QStringLiteral("Säle Messung/hall one"));
+        const QString filterFile = data.filePath("eq curve.DAT");
         const QString record = data.filePath(QStringLiteral("record.jsonl"));
+        QVERIFY(QDir().mkpath(QFileInfo(src).absolutePath()));
         qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(record));
-        // Fields and expected arguments: "@" is the source stem, "%" the output folder, "$" the
-        // filter file.
-        const struct
-        {
-            const char *keyword, *clicks, *wav, *left, *right, *spl;
-            bool filter;
-            const char *program, *args;
-        } rows[] = {
-            {"TIMTOWAV", "", "%/out.wav", "@.TIM", "@.R.TIM", "", false, "zarvo",
-             "%/out.wav|@.TIM|@.R.TIM"},
-            {"TIMTOWAV", "MonoOpt", "%/out.wav", "@.TIM", "", "", false, "zarvo",
-             "%/out.wav|@.TIM"},
-            {"WAVTOTIM", "MonoOpt", "@.wav", "%/out", "", "94.256", false, "keldt",
-             "@.wav|%/out.TIM|NONE|94.26|1"},
-            {"WAVTOTIM", "StereoOpt Scopemode", "@.wav", "%/o.tim", "%/r", "100", false, "keldt",
-             "@.wav|%/o.tim|%/r.TIM|100.0|0"},
-            {"BKTOTIM", "MonoOpt", "@.dti", "%/out", "", ".5", false, "tombra",
-             "@.dti|%/out.TIM|NONE|.5|1"},
-            {"BKTOTIM", "StereoOpt", "@.dti", "%/o", "%/r", "abc", false, "tombra",
-             "@.dti|%/o.TIM|%/r.TIM|.0|1"},
-            {"VELMTOTIM", "Opt48", "@._01", "%/out", "", "2", true, "pashet",
-             "@._01|%/out.TIM|2|48000|White|$"},
-            {"VELMTOWAV", "Opt44 Label3", "@._01", "%/out", "", "1", false, "pashet",
-             "@._01|%/out.WAV|1|44100|P"},
-            {"VELMTOWAV", "OptBin", "@._01", "%/out", "", "3", true, "frelio",
-             "@._01|%/out.WAV|3|W|$"},
-            {"VELMTOWAV", "", "@._01", "%/out", "", "", false, "pashet", "@._01|%/out.WAV|44100|W"},
-        };
-        for (const auto &r : rows) {
-            QFile::remove(record);
-            QTemporaryDir out;
-            auto expand = [&](const char *s) {
-                return QString::fromLatin1(s)
-                    .replace(u'@', src)
-                    .replace(u'%', out.path())
-                    .replace(u'$', filter);
-            };
-            Window t(nullptr);
-            t.platform.realStart = true;
-            t.platform.exeFolder = QCoreApplication::applicationDirPath();
-            t.platform.arguments = r.keyword;
-            QVERIFY(t.w->Form_Load());
-            t.act(r.clicks);
-            t.platform.messages.clear(); // force pink's note
-            const char *fields[][2] = {
-                {"Wav", r.wav}, {"TimLeft", r.left}, {"TimRight", r.right}, {"ExpSPL", r.spl}};
-            for (const auto &f : fields)
-                static_cast<QLineEdit *>(t.get(f[0]))->setText(expand(f[1]));
-            filterFileName = r.filter ? filter : QString();
-            static_cast<QLabel *>(t.get("Label2"))->setText(r.filter ? checkMark : QString());
-            t.act("Command3D2");
-
-            // The start never waits: the record arrives later, one line per converter started.
-            QByteArray text;
-            for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !text.endsWith('\n');
-                 QTest::qWait(20))
-                if (QFile f(record); f.open(QIODevice::ReadOnly))
-                    text = f.readAll();
-            const QJsonObject got = QJsonDocument::fromJson(text).object();
-            const QStringList seen{QString::number(t.platform.messages.size()),
-                                   QString::number(text.count('\n')),
-                                   got.value("program").toString(), got.value("cwd").toString()};
-            ROW_COMPARE(QStringLiteral("%1 %2").arg(r.keyword, r.clicks),
-                        seen + got.value("args").toVariant().toStringList(),
-                        QStringList({"0", "1", r.program, QDir(t.w->workDir).canonicalPath()})
-                            + expand(r.args).split(u'|'));
+        for (QStringList *texts : {&steps, &args}) {
+            texts->replaceInStrings("{src}", src);
+            texts->replaceInStrings("{out}", out.path());
+            texts->replaceInStrings("{filter}", filterFile);
         }
+        Window t(noStartUp);
+        t.platform.realStart = true;
+        t.platform.exeFolder = QCoreApplication::applicationDirPath();
+        t.platform.arguments = keyword;
+        QVERIFY(t.w->Form_Load());
+        t.act(steps);
+        t.platform.messages.clear(); // force pink's note
+        filterFileName = filter ? filterFile : QString();
+        static_cast<QLabel *>(t.get("Label2"))->setText(filter ? checkMark : QString());
+        t.act({"Command3D2"});
+
+        // The start never waits: the record arrives later, one line per converter started.
+        QByteArray text;
+        for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !text.endsWith('\n');
+             QTest::qWait(20))
+            text = readAll(record).toUtf8();
+        const QJsonObject got = QJsonDocument::fromJson(text).object();
+        QCOMPARE(t.platform.messages.size(), 0);
+        QCOMPARE(text.count('\n'), 1);
+        QCOMPARE(got.value("program").toString(), program);
+        QCOMPARE(got.value("cwd").toString(), QDir(t.w->workDir).canonicalPath());
+        QCOMPARE(got.value("args").toVariant().toStringList(), args);
     }
 };
 
