@@ -85,19 +85,22 @@ QList<QPointF> polyline(QWidget *w)
 
 // Drives the window as a user does. "Name=text" clicks into a box (selecting its text), types and
 // presses Enter; "Name~text" leaves with Tab instead, "Name>text" not at all; "VScroll1(k)=p" sets
-// a slider from code; "Name+Enter" (or Space) presses that key on a button; "Name" clicks.
-void act(QWidget *w, const QStringList &steps)
+// a slider from code; "Name+Enter" (or Space) presses that key on a button; "Name" clicks. Returns
+// the step that could not be taken, "" when all were.
+QString act(QWidget *w, const QStringList &steps)
 {
     for (const QString &step : steps) {
         const qsizetype at = step.indexOf(QRegularExpression(QStringLiteral("[=~>+]")));
         QWidget *target = child<QWidget>(w, step.left(at));
-        QVERIFY2(target, qPrintable(step));
+        if (!target)
+            return step + ": no such control";
         const QString how = step.mid(at + 1);
         if (auto *bar = qobject_cast<QScrollBar *>(target)) {
             bar->setValue(-how.toInt());
         } else if (auto *edit = qobject_cast<QLineEdit *>(target)) {
             w->activateWindow();
-            QVERIFY(QTest::qWaitForWindowActive(w));
+            if (!QTest::qWaitForWindowActive(w))
+                return step + ": the window does not become active";
             edit->hasFocus() ? edit->selectAll() : QTest::mouseClick(edit, Qt::LeftButton);
             QTest::keyClicks(edit, how);
             if (step[at] != u'>')
@@ -109,12 +112,13 @@ void act(QWidget *w, const QStringList &steps)
             QTest::mouseClick(target, Qt::LeftButton);
         }
     }
+    return {};
 }
 
-void writeFile(const QString &name, const QByteArray &content)
+bool writeFile(const QString &name, const QByteArray &content)
 {
     QFile file(name);
-    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(content) == content.size());
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 QByteArray content(const QString &name)
 {
@@ -123,16 +127,15 @@ QByteArray content(const QString &name)
 }
 
 // Puts at `name` a file holding `bytes`, a pipe ("<pipe>"), or a link to "target" holding what
-// follows "<link>".
-void place(const QString &name, const QByteArray &bytes)
+// follows "<link>". False where that failed.
+bool place(const QString &name, const QByteArray &bytes)
 {
     if (bytes == "<pipe>")
-        QVERIFY(::mkfifo(QFile::encodeName(name).constData(), 0644) == 0);
-    else if (bytes.startsWith("<link>"))
-        QVERIFY(QFile::link("target", name)
-                && (writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6)), true));
-    else
-        writeFile(name, bytes);
+        return ::mkfifo(QFile::encodeName(name).constData(), 0644) == 0;
+    if (bytes.startsWith("<link>"))
+        return QFile::link("target", name)
+               && writeFile(QFileInfo(name).dir().filePath("target"), bytes.mid(6));
+    return writeFile(name, bytes);
 }
 
 // Runs `command` with faults laid on the host: a full disk (no file may grow past 64 bytes,
@@ -143,7 +146,8 @@ bool withFaults(int faults, const QString &folder, const std::function<void()> &
 {
     rlimit limit{};
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    __user_cap_data_struct caps[2]{}, dropped[2]{};
+    __user_cap_data_struct caps[2]{};
+    __user_cap_data_struct dropped[2]{};
     bool ok = ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && ::syscall(SYS_capget, &header, caps) == 0;
     std::copy(caps, caps + 2, dropped);
     if (faults & ReadOnlyFolder) {
@@ -181,12 +185,17 @@ class TestEqual : public QObject
         return w;
     }
     QString path(const QString &name) const { return name.isEmpty() ? name : dir->filePath(name); }
-    void warned(const QString &file, const QString &reason) const
+    // "" when the one message shown is a warning naming `file` and `reason`; else what was shown.
+    QString warningMismatch(const QString &file, const QString &reason) const
     {
         const QList<FakePlatform::Message> &m = fake->messages;
-        QVERIFY2(m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file)
-                     && m[0].prompt.contains(reason),
-                 qPrintable(m.value(0).prompt));
+        if (m.size() == 1 && m[0].style == 48 && m[0].prompt.contains(file)
+            && m[0].prompt.contains(reason))
+            return {};
+        return QStringLiteral("%1 messages, the first of style %2: %3")
+            .arg(m.size())
+            .arg(m.value(0).style)
+            .arg(m.value(0).prompt);
     }
 
 private slots:
@@ -197,27 +206,30 @@ private slots:
         filterFileName.clear();
     }
 
+    // On -10000..+10000 a position equals its gain, so the halves are exact. The last gain is
+    // half-way between 0 and 1 with the single-precision width 1.10000002 (so 0), 0.5002 with a
+    // double width.
+    void scale_data()
+    {
+        QTest::addColumn<float>("bottom");
+        QTest::addColumn<float>("top");
+        QTest::addColumn<double>("gain");
+        QTest::addColumn<int>("position");
+        QTest::newRow("a half to even") << -1e4f << 1e4f << 2.5 << 2;
+        QTest::newRow("above a half") << -1e4f << 1e4f << 2.5000001 << 3;
+        QTest::newRow("single-precision width")
+            << -0.1f << 1.0f << double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000 << 0;
+    }
     void scale()
     {
-        // On -10000..+10000 a position equals its gain, so the halves are exact. The last gain is
-        // half-way between 0 and 1 with the single-precision width 1.10000002 (so 0), 0.5002 with a
-        // double width.
-        const struct
-        {
-            float bottom, top;
-            double gain;
-            int position;
-        } rows[] = {{-1e4, 1e4, 2.5, 2},
-                    {-1e4, 1e4, -2.5, -2},
-                    {-1e4, 1e4, 2.5000001, 3},
-                    {-0.1f, 1, double(-0.1f) + 10000.5 * double(1.0f - (-0.1f)) / 20000, 0}};
-        for (const auto &r : rows) {
-            BandModel model;
-            model.rangeBottom = r.bottom;
-            model.rangeTop = r.top;
-            QVERIFY2(model.GainToPosition(r.gain) == r.position,
-                     qPrintable(QString::number(r.gain, 'g', 17)));
-        }
+        QFETCH(float, bottom);
+        QFETCH(float, top);
+        QFETCH(double, gain);
+        QFETCH(int, position);
+        BandModel model;
+        model.rangeBottom = bottom;
+        model.rangeTop = top;
+        QCOMPARE(int(model.GainToPosition(gain)), position);
     }
 
     // Byte for byte; that every value reads back bit for bit is the fuzz target's property.
@@ -265,9 +277,9 @@ private slots:
     void typedGainSaved()
     {
         auto w = open();
-        act(w.get(), {"Text1(2)=7.3", "Text1(5)=-12.35"});
+        QCOMPARE(act(w.get(), {"Text1(2)=7.3", "Text1(5)=-12.35"}), QString());
         fake->dialogResults.push_back(path("typed.DAT"));
-        act(w.get(), {"Command3D2"});
+        QCOMPARE(act(w.get(), {"Command3D2"}), QString());
         QVERIFY(!w->isVisible());
         const QList<QByteArray> lines = content(path("typed.DAT")).split('\n');
         QCOMPARE(lines.value(2), QByteArray(" 125  7.3 \r"));
@@ -280,39 +292,52 @@ private slots:
     }
 
     // What a read gives ("": the flat filter), and how far it reads at most.
+    void reader_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<qint64>("mostRead");
+        const QByteArray f = Flat;
+        const qint64 all = 1 << 30;
+        QTest::newRow("separators, exponents, signed zero")
+            << QByteArray("3.15E1,-0\t6.3d1 +0\r\n125.\n0.0,,250 .0 500 0e5 1000 0 2000 0 4000 0 "
+                          "8000 0 16000 0")
+            << "" << all;
+        QTest::newRow("no more read than the numbers")
+            << f + QByteArray(16 << 20, '\x01') << "" << qint64(8192);
+        QTest::newRow("blanks read only so far")
+            << QByteArray(64 << 20, ' ') << "hold only 0 of" << qint64(MaxFilterScanBytes + 4096);
+        QTest::newRow("empty") << QByteArray() << "none of the twenty" << all;
+        QTest::newRow("19 numbers") << f.left(f.lastIndexOf(" 0 ")) << "only 19" << all;
+        QTest::newRow("a gain not a number")
+            << QByteArray(f).replace(" 63  0", " 63  abc")
+            << "the gain of band 2 is \"abc\", which is not a number" << all;
+        QTest::newRow("a frequency not finite") << QByteArray(f).replace(" 31.5", " nan")
+                                                << "the frequency of band 1 is \"nan\"" << all;
+        QTest::newRow("too large for a double")
+            << QByteArray(f).replace(" 63  0", " 63  1e999") << "too large" << all;
+        QTest::newRow("too long for a number")
+            << QByteArray(f).replace(" 63  0", " 63  " + QByteArray(401, '1')) << "too long" << all;
+        QTest::newRow("beyond the gain limit")
+            << QByteArray(f).replace(" 63  0", " 63 -2e30") << "beyond the limit of 1e30" << all;
+    }
     void reader()
     {
-        const QByteArray f = Flat;
-        const struct
-        {
-            QByteArray text;
-            QString error;
-            qint64 mostRead = 1 << 30;
-        } rows[] = {
-            {"3.15E1,-0\t6.3d1 +0\r\n125.\n0.0,,250 .0 500 0e5 1000 0 2000 0 4000 0 8000 0 16000 0",
-             ""},
-            {f + QByteArray(16 << 20, '\x01'), "", 8192},
-            {QByteArray(64 << 20, ' '), "hold only 0 of", MaxFilterScanBytes + 4096},
-            {"", "none of the twenty"},
-            {f.left(f.lastIndexOf(" 0 ")), "only 19"},
-            {QByteArray(f).replace(" 63  0", " 63  abc"),
-             "the gain of band 2 is \"abc\", which is not a number"},
-            {QByteArray(f).replace(" 31.5", " nan"), "the frequency of band 1 is \"nan\""},
-            {QByteArray(f).replace(" 63  0", " 63  1e999"), "too large"},
-            {QByteArray(f).replace(" 63  0", " 63  " + QByteArray(401, '1')), "too long"},
-            {QByteArray(f).replace(" 63  0", " 63 -2e30"), "beyond the limit of 1e30"}};
-        for (const auto &r : rows) {
-            QBuffer buffer;
-            buffer.setData(r.text);
-            QVERIFY(buffer.open(QIODevice::ReadOnly));
-            const FilterReadResult back = readFilterBands(buffer);
-            QVERIFY2(r.error.isEmpty() ? back.ok() : back.error.contains(r.error),
-                     qPrintable(r.text.left(40) + back.error));
-            QVERIFY2(buffer.pos() <= r.mostRead, qPrintable(QString::number(buffer.pos())));
-            QVERIFY(!back.ok()
-                    || (back.bands.frequency == BandModel::DefaultFrequencies
-                        && back.bands.gain == bands().gain));
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        QFETCH(qint64, mostRead);
+        QBuffer buffer;
+        buffer.setData(text);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const FilterReadResult back = readFilterBands(buffer);
+        QVERIFY2(buffer.pos() <= mostRead, qPrintable(QString::number(buffer.pos())));
+        if (!error.isEmpty()) {
+            QVERIFY2(back.error.contains(error), qPrintable(back.error));
+            return;
         }
+        QVERIFY2(back.ok(), qPrintable(back.error));
+        QCOMPARE(back.bands.frequency, BandModel::DefaultFrequencies);
+        QCOMPARE(back.bands.gain, bands().gain);
     }
 
     // The Tab cycle; each grid line inside the plot's border, level with its tick on the
@@ -323,8 +348,10 @@ private slots:
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QStringList visited;
-        for (int i = 0; i < 27; ++i, QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab))
+        for (int i = 0; i < 27; ++i) {
             visited << QApplication::focusWidget()->objectName();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
         QCOMPARE(
             visited.join(u' '),
             "VScroll1(0) VScroll1(1) Text1(0) Text1(1) Textfiltname Commbrowse Topp Bottom "
@@ -338,11 +365,11 @@ private slots:
         for (QWidget *line : plot->findChildren<QWidget *>(QRegularExpression("^Line"))) {
             QVERIFY2(plot->contentsRect().contains(line->geometry()),
                      qPrintable(line->objectName()));
-            grid << qMakePair(line->mapTo(w.get(), QPoint()).y(), line->height());
+            grid << std::pair(line->mapTo(w.get(), QPoint()).y(), line->height());
         }
         for (QWidget *line :
              w->findChildren<QWidget *>(QRegularExpression("^Line"), Qt::FindDirectChildrenOnly))
-            ticks << qMakePair(line->y(), line->height());
+            ticks << std::pair(line->y(), line->height());
         std::sort(grid.begin(), grid.end());
         std::sort(ticks.begin(), ticks.end());
         QCOMPARE(grid, ticks);
@@ -376,9 +403,11 @@ private slots:
     {
         QFETCH(Edit, e);
         auto w = open();
-        act(w.get(), e.steps);
+        QCOMPARE(act(w.get(), e.steps), QString());
         QTest::keyClick(box(w.get(), e.band), Qt::Key_Escape);
-        QVERIFY(w->isVisible() && fake->dialogs.isEmpty()); // Enter and Escape belong to the box
+        // Enter and Escape belong to the box.
+        QVERIFY(w->isVisible());
+        QCOMPARE(fake->dialogs.size(), 0);
         QCOMPARE(text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom") + ' '
                      + box(w.get(), e.band)->text(),
                  e.range + ' ' + e.shown);
@@ -418,22 +447,27 @@ private slots:
     {
         QFETCH(Save, s);
         auto w = open();
-        act(w.get(), s.typed.isEmpty() ? QStringList() : QStringList{"Textfiltname~" + s.typed});
+        if (!s.typed.isEmpty())
+            QCOMPARE(act(w.get(), {"Textfiltname~" + s.typed}), QString());
         if (!s.existing.isNull())
-            place(path(s.answer), s.existing);
+            QVERIFY(place(path(s.answer), s.existing));
         fake->dialogResults.push_back(path(s.answer));
-        QVERIFY(withFaults(s.faults, dir->path(), [&] { act(w.get(), {"Command3D2"}); }));
-        QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::SaveDialog);
+        QString acted;
+        QVERIFY(withFaults(s.faults, dir->path(), [&] { acted = act(w.get(), {"Command3D2"}); }));
+        QCOMPARE(acted, QString());
+        QCOMPARE(fake->dialogs.size(), 1);
+        QCOMPARE(fake->dialogs[0].action, int(CommonDialog::SaveDialog));
         const CommonDialog &d = fake->dialogs[0].settings;
-        QCOMPARE(d.Filter + ' ' + d.FileName,
-                 "Filter File (*.DAT)|*.DAT " + (s.typed.isEmpty() ? "*.DAT" : s.typed));
-        const bool saved = !s.answer.isNull() && s.message.isEmpty(),
-                   link = s.existing.startsWith("<link>");
+        QCOMPARE(d.Filter, QStringLiteral("Filter File (*.DAT)|*.DAT"));
+        QCOMPARE(d.FileName, s.typed.isEmpty() ? QStringLiteral("*.DAT") : s.typed);
+        const bool saved = !s.answer.isNull() && s.message.isEmpty();
+        const bool link = s.existing.startsWith("<link>");
         QCOMPARE(w->isVisible(), !saved);
         QCOMPARE(filterFileName, saved ? path(s.answer) : s.typed);
-        if (!s.message.isEmpty())
-            warned(path(s.answer), s.message);
-        QCOMPARE(fake->messages.size(), qsizetype(!s.message.isEmpty()));
+        if (s.message.isEmpty())
+            QCOMPARE(fake->messages.size(), 0);
+        else
+            QCOMPARE(warningMismatch(path(s.answer), s.message), QString());
         // Nothing left behind, nothing replaced that was refused; a link's target gets the new
         // content.
         QStringList files;
@@ -482,11 +516,11 @@ private slots:
     {
         QFETCH(Browse, b);
         if (!b.content.isNull())
-            place(path(b.file), b.content);
+            QVERIFY(place(path(b.file), b.content));
         filterFileName = path("previous.DAT");
-        writeFile(filterFileName, withGains({1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+        QVERIFY(writeFile(filterFileName, withGains({1, 2, 3, 4, 5, 6, 7, 8, 9, 10})));
         auto w = open();
-        act(w.get(), QStringList{"Text1(3)=7.3", "Bottom=-20"} + b.steps);
+        QCOMPARE(act(w.get(), QStringList{"Text1(3)=7.3", "Bottom=-20"} + b.steps), QString());
         // All a failed read must leave alone; the line stands for the sliders.
         const auto state = [&] {
             QStringList s{text(w.get(), "Topp") + ' ' + text(w.get(), "Bottom"), "",
@@ -499,14 +533,15 @@ private slots:
         };
         const QStringList before = state();
         fake->dialogResults.push_back(path(b.file));
-        act(w.get(), {"Commbrowse"});
-        QVERIFY(fake->dialogs.size() == 1 && fake->dialogs[0].action == CommonDialog::OpenDialog
-                && w->isVisible());
+        QCOMPARE(act(w.get(), {"Commbrowse"}), QString());
+        QCOMPARE(fake->dialogs.size(), 1);
+        QCOMPARE(fake->dialogs[0].action, int(CommonDialog::OpenDialog));
+        QVERIFY(w->isVisible());
         if (!b.reason.isEmpty()) {
-            warned(path(b.file), b.reason);
+            QCOMPARE(warningMismatch(path(b.file), b.reason), QString());
             QCOMPARE(state(), before);
         } else {
-            QVERIFY(fake->messages.isEmpty());
+            QCOMPARE(fake->messages.size(), 0);
             QCOMPARE(state().mid(0, 4),
                      QStringList({b.range, b.shown, path(b.file), path(b.file)}));
         }
@@ -516,23 +551,33 @@ private slots:
     // filter as it was.
     void opening()
     {
-        writeFile(path("loaded.DAT"), withGains({5}));
+        QVERIFY(writeFile(path("loaded.DAT"), withGains({5})));
         fake->dialogResults.push_back(path("loaded.DAT"));
         QWidget converter; // not shown: the offscreen platform would keep it the active window
         converter.setGeometry(100, 80, 400, 300);
-        bool ran = false;
+        // How the dialog was shown, and what the keys did in it.
+        QPoint placed;
+        bool modal = false;
+        QWidget *parent = nullptr;
+        QString acted = "not shown";
         fake->modalScripts.push_back([&](QDialog &d) {
-            const QRect frame = converter.frameGeometry();
-            QCOMPARE(d.frameGeometry().topLeft(), QPoint(frame.x() + frame.width(), frame.y()));
-            QVERIFY(d.isModal() && d.parentWidget() == &converter);
-            act(&d, {"Commbrowse+Space", "Command3D1+Enter"});
-            ran = true;
+            placed = d.frameGeometry().topLeft();
+            modal = d.isModal();
+            parent = d.parentWidget();
+            acted = act(&d, {"Commbrowse+Space", "Command3D1+Enter"});
         });
         Equal equal(*fake, &converter);
         equal.Form_Load();
         fake->showModal(equal);
-        QVERIFY(ran && !equal.isVisible() && fake->messages.isEmpty() && fake->beeps == 1
-                && filterFileName.isEmpty());
+        const QRect frame = converter.frameGeometry();
+        QCOMPARE(placed, QPoint(frame.x() + frame.width(), frame.y()));
+        QVERIFY(modal);
+        QCOMPARE(parent, &converter);
+        QCOMPARE(acted, QString());
+        QVERIFY(!equal.isVisible());
+        QCOMPARE(fake->messages.size(), 0);
+        QCOMPARE(fake->beeps, 1);
+        QCOMPARE(filterFileName, QString());
         QCOMPARE(content(path("loaded.DAT")), withGains({5}));
     }
 };

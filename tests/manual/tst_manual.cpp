@@ -157,10 +157,10 @@ class TestManual : public QObject
 private slots:
     void archive()
     {
-        const QByteArray archive = readAll(QStringLiteral(BRENVIK_MANUAL_ARCHIVE)),
-                         bare = QByteArray(archive).replace("\r\n", "");
-        QVERIFY2(archive.endsWith("\r\n") && !bare.contains('\n') && !bare.contains('\r'),
-                 "missing, or a line end other than CRLF");
+        const QByteArray archive = readAll(QStringLiteral(BRENVIK_MANUAL_ARCHIVE));
+        const QByteArray bare = QByteArray(archive).replace("\r\n", "");
+        QVERIFY2(archive.endsWith("\r\n"), "missing, or not ended by CRLF");
+        QVERIFY2(!bare.contains('\n') && !bare.contains('\r'), "a line end other than CRLF");
         // 7-bit, at most 76 columns, and no blank at a line's end, which transport may drop.
         QVERIFY(!QString::fromLatin1(archive).contains(
             QRegularExpression(QStringLiteral("[^\\x01-\\x7F]|[^\n]{78}|[ \t]\r\n"))));
@@ -170,23 +170,26 @@ private slots:
                                         .captured(1)
                                         .toLatin1();
         QCOMPARE(field(archive, "mime-version"), QStringLiteral("1.0"));
-        QVERIFY2(type.startsWith("multipart/related;", Qt::CaseInsensitive)
-                     && type.contains("type=\"text/html\"", Qt::CaseInsensitive),
-                 qPrintable(type));
-        QVERIFY(!boundary.isEmpty() && boundary.size() <= 70 && !boundary.endsWith(' '));
+        QVERIFY2(type.startsWith("multipart/related;", Qt::CaseInsensitive), qPrintable(type));
+        QVERIFY2(type.contains("type=\"text/html\"", Qt::CaseInsensitive), qPrintable(type));
+        QVERIFY2(!boundary.isEmpty() && boundary.size() <= 70, boundary.constData());
+        QVERIFY2(!boundary.endsWith(' '), boundary.constData());
         // "--boundary" lines open the parts, "--boundary--" closes the last; NUL, never in 7-bit
         // text, marks the cuts.
         QList<QByteArray> parts =
             QByteArray(archive).replace("\r\n--" + boundary, QByteArray(1, 0)).split(0);
-        QVERIFY2(parts.size() >= 3 && parts.takeLast() == "--\r\n",
-                 "the archive is not closed properly");
+        QVERIFY2(parts.size() >= 3, "the archive has no parts");
+        QCOMPARE(parts.takeLast(), QByteArray("--\r\n")); // the archive closed properly
         parts.removeFirst(); // the header and the text before the first part
         // Each part: a line end, header and body; the line end before a boundary belongs to the
         // boundary.
-        for (QByteArray &part : parts)
-            QVERIFY2(part.startsWith("\r\n") && !part.contains(boundary)
-                         && decode(part.remove(0, 2).append("\r\n")),
-                     part.left(200).constData());
+        for (QByteArray &part : parts) {
+            QVERIFY2(part.startsWith("\r\n"), part.left(200).constData());
+            QVERIFY2(!part.contains(boundary), part.left(200).constData());
+            part.remove(0, 2);
+            part.append("\r\n");
+            QVERIFY2(decode(part), part.left(200).constData());
+        }
         const QByteArray page = parts.value(0);
         QCOMPARE(field(page, "content-type").toLower().remove(u' '),
                  QStringLiteral("text/html;charset=utf-8"));
@@ -196,34 +199,46 @@ private slots:
             html,
             QString::fromUtf8(readAll(QStringLiteral(BRENVIK_MANUAL_HTML))).replace("\r\n", "\n"));
         QCOMPARE(parts.size(), 1 + html.count(QLatin1String("<img")));
+    }
 
-        // Every message: its fixed parts in order in the visible text, each placeholder %1...%9
-        // standing for a short text; and spelled as a C++ literal in the sources, so that the list
-        // cannot drift from the program.
-        static const QRegularExpression hidden(QStringLiteral("<style\\b.*?</style>|<[^>]*>"),
-                                               QRegularExpression::DotMatchesEverythingOption);
-        const QString text = QString(html)
-                                 .replace(hidden, " ")
-                                 .replace("&lt;", "<")
-                                 .replace("&gt;", ">")
-                                 .replace("&amp;", "&")
-                                 .simplified();
-        static const QRegularExpression joint(QStringLiteral("\"[ \\t]*\\n\\s*(u8|[uUL])?\"")),
-            placeholder(QStringLiteral("\\\\%[1-9]"));
-        QString sources;
-        for (QDirIterator it(QStringLiteral(BRENVIK_SOURCE_DIR), QDir::Files,
-                             QDirIterator::Subdirectories);
-             it.hasNext();)
-            sources += QString::fromUtf8(readAll(it.next())).remove(joint);
-        for (QString message : programMessages) {
-            const QString fixedParts = QRegularExpression::escape(message.simplified())
-                                           .replace(placeholder, QStringLiteral(".{1,200}?"));
-            QVERIFY2(text.contains(QRegularExpression(fixedParts)),
-                     qPrintable("the manual does not explain: " + message));
-            QVERIFY2(sources.contains(
-                         message.replace("\\", "\\\\").replace("\"", "\\\"").replace("\r", "\\r")),
-                     qPrintable("the program no longer shows: " + message));
-        }
+    // Every message: its fixed parts in order in the manual's visible text (the archive holds that
+    // very page), each placeholder %1...%9 standing for a short text; and spelled as a C++ literal
+    // in the sources, so that the list cannot drift from the program.
+    void messages_data()
+    {
+        QTest::addColumn<QString>("message");
+        for (const char *message : programMessages)
+            QTest::newRow(message) << QString::fromUtf8(message);
+    }
+    void messages()
+    {
+        QFETCH(QString, message);
+        static const QString text = [] {
+            static const QRegularExpression hidden(QStringLiteral("<style\\b.*?</style>|<[^>]*>"),
+                                                   QRegularExpression::DotMatchesEverythingOption);
+            return QString::fromUtf8(readAll(QStringLiteral(BRENVIK_MANUAL_HTML)))
+                .replace(hidden, " ")
+                .replace("&lt;", "<")
+                .replace("&gt;", ">")
+                .replace("&amp;", "&")
+                .simplified();
+        }();
+        static const QString sources = [] {
+            static const QRegularExpression joint(QStringLiteral("\"[ \\t]*\\n\\s*(u8|[uUL])?\""));
+            QString all;
+            QDirIterator it(QStringLiteral(BRENVIK_SOURCE_DIR), QDir::Files,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext())
+                all += QString::fromUtf8(readAll(it.next())).remove(joint);
+            return all;
+        }();
+        static const QRegularExpression placeholder(QStringLiteral("\\\\%[1-9]"));
+        const QString fixedParts = QRegularExpression::escape(message.simplified())
+                                       .replace(placeholder, QStringLiteral(".{1,200}?"));
+        QVERIFY2(text.contains(QRegularExpression(fixedParts)), "the manual does not explain it");
+        const QString literal =
+            QString(message).replace("\\", "\\\\").replace("\"", "\\\"").replace("\r", "\\r");
+        QVERIFY2(sources.contains(literal), "the program no longer shows it");
     }
 
     // Manual/MBrenvik.html, what "Help" opens where no browser shows the archive: the same page,

@@ -2,7 +2,6 @@
 // The host for real: the program without a display, the message box and the file dialog.
 
 #include "QtPlatform.h"
-#include "RowCheck.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -11,6 +10,7 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <functional>
@@ -143,89 +143,116 @@ private slots:
     }
 
     // As on Windows: the first button is the default, Escape answers No (or OK).
+    void messageBox_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<Qt::Key>("key");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QMessageBox::Icon>("icon");
+        QTest::addColumn<int>("buttons");
+        QTest::newRow("yes/no warning, Return: Yes")
+            << 52 << Qt::Key_Return << 6 << QMessageBox::Warning << 2;
+        QTest::newRow("yes/no critical, Escape: No")
+            << 20 << Qt::Key_Escape << 7 << QMessageBox::Critical << 2;
+        QTest::newRow("OK alone, Escape: OK")
+            << 0 << Qt::Key_Escape << 1 << QMessageBox::NoIcon << 1;
+    }
     void messageBox()
     {
-        const struct
-        {
-            int style;
-            Qt::Key key;
-            int answer, icon, buttons;
-        } rows[] = {
-            {52, Qt::Key_Return, 6, QMessageBox::Warning, 2},
-            {20, Qt::Key_Escape, 7, QMessageBox::Critical, 2},
-            {0, Qt::Key_Escape, 1, QMessageBox::NoIcon, 1},
-        };
-        for (const auto &r : rows) {
-            QStringList shown;
-            whenShown<QMessageBox>([&](QMessageBox *box) {
-                shown << box->text() << QString::number(int(box->icon()))
-                      << QString::number(box->buttons().size());
-                QTest::keyClick(box, r.key);
-            });
-            shown << QString::number(
-                QtPlatform().messageBox("line one\rline <two>", r.style, "Title"));
-            ROW_COMPARE(QString::number(r.style), shown,
-                        QStringList({"line one\nline <two>", QString::number(r.icon),
-                                     QString::number(r.buttons), QString::number(r.answer)}));
-        }
+        QFETCH(int, style);
+        QFETCH(Qt::Key, key);
+        QFETCH(int, answer);
+        QFETCH(QMessageBox::Icon, icon);
+        QFETCH(int, buttons);
+        QString text;
+        QMessageBox::Icon shownIcon = QMessageBox::NoIcon;
+        qsizetype shownButtons = 0;
+        whenShown<QMessageBox>([&](QMessageBox *box) {
+            text = box->text();
+            shownIcon = box->icon();
+            shownButtons = box->buttons().size();
+            QTest::keyClick(box, key);
+        });
+        QCOMPARE(QtPlatform().messageBox("line one\rline <two>", style, "Title"), answer);
+        QCOMPARE(text, QStringLiteral("line one\nline <two>"));
+        QCOMPARE(shownIcon, icon);
+        QCOMPARE(shownButtons, buttons);
     }
 
     // The presets of the program's dialogs, and patterns typed over them: a pattern is no choice.
     // Enter in Qt's own dialog filters its list; a dialog that returns the pattern (as a native
     // one does) opens again, showing it.
+    void fileDialogPatterns_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("preset");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("returns");
+        QTest::addColumn<QString>("folder");
+        const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV";
+        const int open = CommonDialog::OpenDialog;
+        const int save = CommonDialog::SaveDialog;
+        QTest::newRow("open, Enter on the preset") << wav << "*.WAV" << open << "" << false << "";
+        QTest::newRow("open, two filters, the preset returned")
+            << "2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA"
+            << "*.DTI" << open << "" << true << "";
+        QTest::newRow("save, the preset returned") << "Filter File (*.DAT)|*.DAT"
+                                                   << "*.DAT" << save << "" << true << "";
+        QTest::newRow("save, a pattern typed") << wav << "*.WAV" << save << "h?ll.*" << false << "";
+        QTest::newRow("open, a pattern in a folder returned")
+            << wav << "*.WAV" << open << "sub/*.wav" << true << "/sub";
+    }
     void fileDialogPatterns()
     {
+        QFETCH(QString, filter);
+        QFETCH(QString, preset);
+        QFETCH(int, action);
+        QFETCH(QString, typed);
+        QFETCH(bool, returns);
+        QFETCH(QString, folder);
         QTemporaryDir dir;
-        const QString wav = "MS RIFF Audio File (*.WAV)|*.WAV";
         QVERIFY(QDir(dir.path()).mkdir("sub"));
-        const struct
-        {
-            QString filter, preset;
-            int action;
-            const char *typed;
-            bool returns;
-            const char *folder;
-        } rows[] = {
-            {wav, "*.WAV", CommonDialog::OpenDialog, "", false, ""},
-            {"Velmora files (*._*)|*._*", "*._*", CommonDialog::OpenDialog, "", false, ""},
-            {"2Ch. Time File (*.DTI)|*.DTI|Ch.A Time File (*.TIA)|*.TIA", "*.DTI",
-             CommonDialog::OpenDialog, "", true, ""},
-            {"Filter File (*.DAT)|*.DAT", "*.DAT", CommonDialog::SaveDialog, "", true, ""},
-            {wav, "*.WAV", CommonDialog::SaveDialog, "h?ll.*", false, ""},
-            {wav, "*.WAV", CommonDialog::OpenDialog, "sub/*.wav", true, "/sub"},
+        CommonDialog d{.Filter = filter, .FileName = preset, .InitDir = dir.path()};
+        // What the dialog showed when the name was chosen.
+        QString shownFilter;
+        QString shownName;
+        QString shownFolder;
+        bool asksOverwrite = true;
+        const auto choose = [&](QFileDialog *box) {
+            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+            shownFilter = box->selectedNameFilter();
+            shownName = name->text();
+            shownFolder = box->directory().path();
+            asksOverwrite = !box->testOption(QFileDialog::DontConfirmOverwrite);
+            name->setText("take");
+            QTest::keyClick(name, Qt::Key_Return);
         };
-        for (const auto &r : rows) {
-            CommonDialog d{.Filter = r.filter, .FileName = r.preset, .InitDir = dir.path()};
-            const QString pattern = r.typed[0] ? QFileInfo(r.typed).fileName() : r.preset;
-            QStringList shown;
-            const auto choose = [&](QFileDialog *box) {
-                auto *name = box->findChild<QLineEdit *>("fileNameEdit");
-                shown << box->selectedNameFilter() << name->text() << box->directory().path();
-                // Saving onto an existing file asks nothing: the program asks itself where it must.
-                QVERIFY(box->testOption(QFileDialog::DontConfirmOverwrite)
-                        || r.action != CommonDialog::SaveDialog);
-                name->setText("take");
+        whenShown<QFileDialog>([&](QFileDialog *box) {
+            auto *name = box->findChild<QLineEdit *>("fileNameEdit");
+            if (!typed.isEmpty())
+                name->setText(typed);
+            if (returns) {
+                whenShown<QFileDialog>(choose);
+                box->QDialog::accept();
+            } else {
                 QTest::keyClick(name, Qt::Key_Return);
-            };
-            whenShown<QFileDialog>([&](QFileDialog *box) {
-                auto *name = box->findChild<QLineEdit *>("fileNameEdit");
-                if (r.typed[0])
-                    name->setText(QString::fromLatin1(r.typed));
-                if (r.returns) {
-                    whenShown<QFileDialog>(choose);
-                    box->QDialog::accept();
-                } else {
-                    QTest::keyClick(name, Qt::Key_Return);
-                    QTRY_VERIFY(box->isVisible());
-                    choose(box);
-                }
-            });
-            const QString folder = dir.path() + QLatin1String(r.folder);
-            ROW_COMPARE(r.preset + " " + r.typed,
-                        QtPlatform().showFileDialog(d, r.action, nullptr) ? shown << d.FileName
-                                                                          : shown,
-                        QStringList({pattern, pattern, folder, folder + "/take"}));
-        }
+                QTRY_VERIFY(box->isVisible());
+                choose(box);
+            }
+        });
+        QVERIFY(QtPlatform().showFileDialog(d, action, nullptr));
+        const QString pattern = typed.isEmpty() ? preset : QFileInfo(typed).fileName();
+        QCOMPARE(shownFilter, pattern);
+        QCOMPARE(shownName, pattern);
+        QCOMPARE(shownFolder, dir.path() + folder);
+        QCOMPARE(d.FileName, dir.path() + folder + "/take");
+        // Saving onto an existing file asks nothing: the program asks itself where it must.
+        QCOMPARE(asksOverwrite, false);
+    }
+
+    void fileDialogCancelled()
+    {
         CommonDialog d;
         d.FileName = "keep";
         whenShown<QFileDialog>([](QFileDialog *box) { box->reject(); });

@@ -3,7 +3,6 @@
 #include "Heads.h"
 #include "NumberFormat.h"
 #include "PercentCodec.h"
-#include "RowCheck.h"
 #include "WinCommandLine.h"
 #include "WindowsNames.h"
 #include "WindowsStatus.h"
@@ -19,159 +18,174 @@ class TestTextRules : public QObject
     Q_OBJECT
 
 private slots:
+    void format_data()
+    {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("grouping");
+        const auto row = [](const char *name, double value, const char *pattern, QString expected,
+                            QString decimal = ".", QString grouping = ",") {
+            QTest::newRow(name) << value << QString::fromLatin1(pattern) << expected << decimal
+                                << grouping;
+        };
+        const double max = std::numeric_limits<double>::max();
+        const QString nbsp(QChar(0x00A0));
+        row("point kept without decimals", 3.0, "+##0.#;-##0.#", "+3.");
+        row("zero takes the first section", 0.0, "+#0.0;-#0.0", "+0.0");
+        row("negative section", -4.0, "0;(0)", "(4)");
+        row("empty negative section", -3.0, "0.0;", "-3.0");
+        row("minus before the pattern", -3.0, " ####.0#", "- 3.0");
+        row("no leading zero for #", 0.5, " ####.0#", " .5");
+        row("zero under # alone", 0.0, "#", "");
+        row("rounded to nothing but the point", 0.04, "#.#", ".");
+        row("zeros fill the places", 2.2, "000.0", "002.2");
+        row("decimal rounding of 2.675", 2.675, "0.00", "2.68");
+        row("rounding carries a digit", 9.995, "0.00", "10.00");
+        row("half away from zero", -2.5, "0", "-3");
+        row("half in the 16th digit", 100000000000002.5, " ####", " 100000000000003");
+        row("15 significant digits", -10000000000000.25, "+#0.0;-#0.0", "-10000000000000.3");
+        row("groups beyond the pattern", 1234567890123.0, "###,###,###", "1,234,567,890,123");
+        row("text around the number", 7.0, "x0.0 dB", "x7.0 dB");
+        row("seven decimals, no exponent", 0.0000001, "#.#######", ".0000001");
+        row("largest double", max, "0", "179769313486232" + QString(294, u'0'));
+        row("minus infinity", -std::numeric_limits<double>::infinity(), "0.0", "-inf");
+        row("not a number", std::numeric_limits<double>::quiet_NaN(), "0.0", "nan");
+        row("comma decimal, point grouping", 1234.5, "#,##0.00", "1.234,50", ",", ".");
+        row("no-break space grouping", 1234567.0, "#,##0", "1" + nbsp + "234" + nbsp + "567", ".",
+            nbsp);
+    }
     void format()
     {
-        const QString nbsp(QChar(0x00A0));
-        // value, pattern, expected, decimal and grouping symbols ("" = "." and ",")
-        const struct
-        {
-            double value;
-            const char *pattern;
-            QString expected, decimal = "", grouping = "";
-        } rows[] = {
-            {3.0, "+##0.#;-##0.#", "+3."},
-            {0.0, "+#0.0;-#0.0", "+0.0"},
-            {-4.0, "0;(0)", "(4)"},
-            {-3.0, "0.0;", "-3.0"},
-            {-3.0, " ####.0#", "- 3.0"},
-            {0.5, " ####.0#", " .5"},
-            {0.0, "#", ""},
-            {0.04, "#.#", "."},
-            {2.2, "000.0", "002.2"},
-            {2.675, "0.00", "2.68"},
-            {9.995, "0.00", "10.00"},
-            {0.125, "0.00", "0.13"},
-            {-2.5, "0", "-3"}, // halves
-            {100000000000002.5, " ####", " 100000000000003"},
-            {-10000000000000.25, "+#0.0;-#0.0", "-10000000000000.3"},
-            {1234567890123.0, "###,###,###", "1,234,567,890,123"},
-            {7.0, "x0.0 dB", "x7.0 dB"},
-            {1e-300, "0.00", "0.00"},
-            {0.0000001, "#.#######", ".0000001"},
-            {std::numeric_limits<double>::max(), "0", "179769313486232" + QString(294, u'0')},
-            {-std::numeric_limits<double>::infinity(), "0.0", "-inf"},
-            {std::numeric_limits<double>::quiet_NaN(), "0.0", "nan"},
-            {1234.5, "#,##0.00", "1.234,50", ",", "."},
-            {1234567.0, "#,##0", "1" + nbsp + "234" + nbsp + "567", ".", nbsp},
-        };
-        for (const auto &r : rows) {
-            const NumberSymbols symbols =
-                r.decimal.isEmpty() ? NumberSymbols{} : NumberSymbols{r.decimal, r.grouping};
-            ROW_COMPARE(QString::number(r.value) + " with " + r.pattern,
-                        formatNumber(r.value, QString::fromLatin1(r.pattern), symbols), r.expected);
-        }
+        QFETCH(double, value);
+        QFETCH(QString, pattern);
+        QFETCH(QString, expected);
+        QFETCH(QString, decimal);
+        QFETCH(QString, grouping);
+        QCOMPARE(formatNumber(value, pattern, NumberSymbols{decimal, grouping}), expected);
     }
 
+    // The number read, whether a digit was seen, whether it saturated, and the characters taken.
+    void read_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<bool>("outOfRange");
+        QTest::addColumn<int>("length");
+        const double max = std::numeric_limits<double>::max();
+        QTest::newRow("blanks inside skipped") << "\t7\n.\t5\n Hz" << 7.5 << true << false << 6;
+        QTest::newRow("comma ends it") << "1,5" << 1.0 << true << false << 1;
+        QTest::newRow("two signs") << "+-1" << 0.0 << false << false << 0;
+        QTest::newRow("D exponent") << "1D3" << 1000.0 << true << false << 3;
+        QTest::newRow("exponent without digits") << "1e" << 1.0 << true << false << 1;
+        QTest::newRow("no digit before the point") << "-.5" << -0.5 << true << false << 3;
+        QTest::newRow("a point alone") << " ." << 0.0 << false << false << 0;
+        QTest::newRow("second point ends it") << "1.2.3" << 1.2 << true << false << 3;
+        QTest::newRow("carriage return ends it") << "7\r5" << 7.0 << true << false << 1;
+        QTest::newRow("too large: saturated") << "-1e999" << -max << true << true << 6;
+        QTest::newRow("too small: zero") << "1e-999" << 0.0 << true << false << 6;
+        QTest::newRow("zero, huge exponent") << "0e999" << 0.0 << true << false << 5;
+    }
     void read()
     {
-        const double max = std::numeric_limits<double>::max();
-        // text, value, a digit seen, saturated, characters taken
-        const struct
-        {
-            const char *text;
-            double value;
-            bool found, outOfRange;
-            int length;
-        } rows[] = {
-            {"\t7\n.\t5\n Hz", 7.5, true, false, 6},
-            {"abc", 0.0, false, false, 0},
-            {"1,5", 1.0, true, false, 1},
-            {"+-1", 0.0, false, false, 0},
-            {"1D3", 1000.0, true, false, 3},
-            {"1e", 1.0, true, false, 1},
-            {"-.5", -0.5, true, false, 3},
-            {" .", 0.0, false, false, 0},
-            {"1.2.3", 1.2, true, false, 3},
-            {"7\r5", 7.0, true, false, 1},
-            {"-1e999", -max, true, true, 6},
-            {"1e-999", 0.0, true, false, 6},
-            {"0e999", 0.0, true, false, 5},
-        };
-        for (const auto &r : rows) {
-            const NumberScan s = scanNumber(QString::fromLatin1(r.text));
-            ROW_COMPARE(
-                r.text,
-                QList<double>({s.value, double(s.found), double(s.outOfRange), double(s.length)}),
-                QList<double>({r.value, double(r.found), double(r.outOfRange), double(r.length)}));
-        }
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QFETCH(bool, found);
+        QFETCH(bool, outOfRange);
+        QFETCH(int, length);
+        const NumberScan s = scanNumber(text);
+        QCOMPARE(s.value, value);
+        QCOMPARE(s.found, found);
+        QCOMPARE(s.outOfRange, outOfRange);
+        QCOMPARE(s.length, length);
     }
 
-    void split(); // out of the class: moc misreads its raw strings
+    // Out of the class: moc misreads their raw strings.
+    void split_data();
+    void split();
+    void quoting_data();
 
-    // A quoted name comes back exactly when the check says it survives, without
-    // disturbing the arguments after it.
+    // A name comes back from its quotes, the arguments after it undisturbed, exactly when the
+    // check says it survives.
     void quoting()
     {
+        QFETCH(QString, name);
+        QFETCH(bool, survives);
         const QString other = QStringLiteral(R"(C:\Other Folder\L.TIM)");
-        for (const char *name :
-             {"my room results.wav", "", R"(C:\a\\b\\\c.tim)", R"(\\server\share\f.tim)",
-              R"(C:\DATA\)", R"(a"b.wav)", R"(a\"b.wav)"}) {
-            const QString line = "X.EXE \"" + QString::fromUtf8(name) + "\" \"" + other + "\" 1";
-            ROW_COMPARE(name,
-                        splitWindowsCommandLine(line)
-                            == QStringList({"X.EXE", QString::fromUtf8(name), other, "1"}),
-                        survivesWindowsQuoting(QString::fromUtf8(name)));
-        }
+        const QString line = "X.EXE \"" + name + "\" \"" + other + "\" 1";
+        const QStringList sent = {"X.EXE", name, other, "1"};
+        QCOMPARE(survivesWindowsQuoting(name), survives);
+        QCOMPARE(splitWindowsCommandLine(line) == sent, survives);
     }
 
     // Host names in Windows form for a program under Wine: the drive whose
     // folder is the longest whole-component start of the name.
+    void windowsNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<WindowsNameFault>("fault");
+        QTest::addColumn<QString>("part");
+        using F = WindowsNameFault;
+        const auto row = [](const char *tag, const char *name, const char *expected,
+                            F fault = F::None, const char *part = "") {
+            QTest::newRow(tag) << QString::fromUtf8(name) << QString::fromUtf8(expected) << fault
+                               << QString::fromUtf8(part);
+        };
+        row("a drive's folder ends at a slash", "/home/anabel/x.wav", R"(Z:\home\anabel\x.wav)");
+        row("the longest drive folder", "/home/ana/data/m.tim", R"(E:\m.tim)");
+        row("empty components dropped", "/home//ana///Säle é/", R"(D:\Säle é)");
+        row("a drive's own folder", "/home/ana", R"(D:\.)");
+        row("relative", "relative/x", R"(relative\x)");
+        row("quote left to the line's check", "a\"b.wav", "a\"b.wav");
+        row("control character", "a\tb", "", F::ForbiddenCharacter);
+        row("forbidden character", "a>b", "", F::ForbiddenCharacter);
+        // Device names, whatever follows their first dot and in any case, in a folder too.
+        row("device name", "nul.wav", "", F::DeviceName, "nul.wav");
+        row("device name in a folder, two dots", "out/nul.tar.gz", "", F::DeviceName, "nul.tar.gz");
+        row("device name, blank before the dot", "nul .tim", "", F::DeviceName, "nul .tim");
+        row("device name as a folder", "/home/ana/Aux/x.tim", "", F::DeviceName, "Aux");
+        row("COM9", "com9.tim", "", F::DeviceName, "com9.tim");
+        row("LPT1 without a dot, mixed case", "Lpt1", "", F::DeviceName, "Lpt1");
+        row("COM0 is no device", "com0.tim", "com0.tim");
+        row("COM10 is no device", "COM10.tim", "COM10.tim");
+        row("CON followed by letters", "console.tim", "console.tim");
+        // A trailing blank or dot, which Windows drops; "." and ".." are no names; a drive's
+        // own folder is not written.
+        row("trailing blank", "t.tim ", "", F::TrailingBlankOrDot, "t.tim ");
+        row("trailing dot", "/home/ana/t.tim.", "", F::TrailingBlankOrDot, "t.tim.");
+        row("folder with a trailing dot", "d dot./x.tim", "", F::TrailingBlankOrDot, "d dot.");
+        row("the current folder", "./x.tim", R"(.\x.tim)");
+        row("a drive's folder ending in a dot", "/srv/con./x.tim", R"(F:\x.tim)");
+    }
     void windowsNames()
     {
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        QFETCH(WindowsNameFault, fault);
+        QFETCH(QString, part);
         const QList<WineDrive> drives = {{u'Z', "/"},
                                          {u'd', "/home/ana"},
                                          {u'E', "/home/ana/data"},
                                          {u'R', "relative"},
                                          {u'F', "/srv/con."}};
-        using F = WindowsNameFault;
-        const struct
-        {
-            const char *name;
-            const char *expected;
-            F fault = F::None;
-            const char *part = "";
-        } rows[] = {
-            {"/home/anabel/x.wav", R"(Z:\home\anabel\x.wav)"},
-            {"/home/ana/data/m.tim", R"(E:\m.tim)"}, // whole components, the longest
-            {"/home//ana///Säle é/", R"(D:\Säle é)"},
-            {"/home/ana", R"(D:\.)"}, // no closing backslash
-            {"relative/x", R"(relative\x)"},
-            {"a\"b.wav", "a\"b.wav"}, // not a drive's folder; the line's own check refuses it
-            {"a\tb", "", F::ForbiddenCharacter},
-            {"a>b", "", F::ForbiddenCharacter},
-            // Device names, whatever follows their first dot and in any case, in a folder too.
-            {"nul.wav", "", F::DeviceName, "nul.wav"},
-            {"out/nul.tar.gz", "", F::DeviceName, "nul.tar.gz"},
-            {"nul .tim", "", F::DeviceName, "nul .tim"},
-            {"/home/ana/Aux/x.tim", "", F::DeviceName, "Aux"},
-            {"CON", "", F::DeviceName, "CON"},
-            {"com9.tim", "", F::DeviceName, "com9.tim"},
-            {"Lpt1", "", F::DeviceName, "Lpt1"},
-            {"com0.tim", "com0.tim"},
-            {"COM10.tim", "COM10.tim"},
-            {"console.tim", "console.tim"},
-            {"nul_x.tim", "nul_x.tim"},
-            // A trailing blank or dot, which Windows drops; "." and ".." are no names; a drive's
-            // own folder is not written.
-            {"t.tim ", "", F::TrailingBlankOrDot, "t.tim "},
-            {"/home/ana/t.tim.", "", F::TrailingBlankOrDot, "t.tim."},
-            {"d dot./x.tim", "", F::TrailingBlankOrDot, "d dot."},
-            {"./x.tim", R"(.\x.tim)"},
-            {"/srv/con./x.tim", R"(F:\x.tim)"},
-        };
-        for (const auto &r : rows) {
-            const WindowsName name = toWindowsName(QString::fromUtf8(r.name), drives);
-            ROW_COMPARE(r.name, name.text, QString::fromUtf8(r.expected));
-            ROW_COMPARE(r.name, int(name.fault), int(r.fault));
-            ROW_COMPARE(r.name, name.part, QString::fromUtf8(r.part));
-        }
+        const WindowsName windowsName = toWindowsName(name, drives);
+        QCOMPARE(windowsName.text, expected);
+        QCOMPARE(int(windowsName.fault), int(fault));
+        QCOMPARE(windowsName.part, part);
     }
 
-    void executables()
+    // The kind of a program's file, and what one that cannot run here is said to be.
+    void executables_data()
     {
-        QByteArray dos = pe("\x4c\x01"), far = dos;
-        dos[0x80] = 0;    // no PE signature
-        far[0x3F] = 0x12; // the offset is four bytes, little-endian
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<ExecutableKind>("kind");
+        QTest::addColumn<QString>("unrunnable");
+        using K = ExecutableKind;
+        QByteArray dos = pe("\x4c\x01");
+        dos[0x80] = 0; // no PE signature
         const auto elf = [](char elfClass, char machine) {
             return QByteArray(64, '\0')
                 .replace(0, 4,
@@ -180,126 +194,154 @@ private slots:
                 .replace(4, 1, QByteArray(1, elfClass))
                 .replace(18, 1, QByteArray(1, machine));
         };
-        using K = ExecutableKind;
-        // row, first bytes, kind, what a file that cannot run here is said to be
-        const struct
-        {
-            const char *row;
-            QByteArray head;
-            K kind;
-            const char *unrunnable = "";
-        } rows[] = {
-            {"PE x86", pe("\x4c\x01"), K::Windows32},
-            {"PE x86-64", pe("\x64\x86"), K::Windows64},
-            {"PE ARM64", pe("\x64\xaa"), K::WindowsOther},
-            {"DOS program", dos, K::Unknown, "a DOS or 16-bit Windows program"},
-            {"PE header cut short", pe("\x4c\x01").left(0x85), K::Unknown,
-             "a Windows program whose file is cut short"},
-            {"ELF x86", elf(1, 3), K::Linux32},
-            {"ELF x86-64", elf(2, 62), K::Linux64},
-            {"ELF x86 class 64", elf(2, 3), K::Unknown,
-             "a Linux program for another kind of processor"},
-            {"script", QByteArray("#!/bin/sh\n").leftJustified(64, ' '), K::Unknown},
-        };
-        for (const auto &r : rows) {
-            const qint64 offset = peHeaderOffset(r.head);
-            const QByteArray peHeader = offset < 0 ? QByteArray() : r.head.mid(offset, 6);
-            ROW_COMPARE(r.row, int(classifyExecutable(r.head.left(64), peHeader)), int(r.kind));
-            const QString unrunnable = unrunnableKindText(r.head.left(64), peHeader);
-            ROW_COMPARE(r.row, unrunnable.left(qstrlen(r.unrunnable)),
-                        QString::fromLatin1(r.unrunnable));
-            ROW_COMPARE(r.row, unrunnable.isEmpty(), !*r.unrunnable);
-        }
+        const QByteArray script = QByteArray("#!/bin/sh\n").leftJustified(64, ' ');
+        QTest::newRow("PE x86") << pe("\x4c\x01") << K::Windows32 << "";
+        QTest::newRow("PE x86-64") << pe("\x64\x86") << K::Windows64 << "";
+        QTest::newRow("PE ARM64") << pe("\x64\xaa") << K::WindowsOther << "";
+        QTest::newRow("DOS program") << dos << K::Unknown << "a DOS or 16-bit Windows program";
+        QTest::newRow("PE header cut short") << pe("\x4c\x01").left(0x85) << K::Unknown
+                                             << "a Windows program whose file is cut short";
+        QTest::newRow("ELF x86") << elf(1, 3) << K::Linux32 << "";
+        QTest::newRow("ELF x86-64") << elf(2, 62) << K::Linux64 << "";
+        QTest::newRow("ELF x86 class 64")
+            << elf(2, 3) << K::Unknown << "a Linux program for another kind of processor";
+        QTest::newRow("script") << script << K::Unknown << "";
+    }
+    void executables()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(ExecutableKind, kind);
+        QFETCH(QString, unrunnable);
+        const qint64 offset = peHeaderOffset(head);
+        const QByteArray peHeader = offset < 0 ? QByteArray() : head.mid(offset, 6);
+        QCOMPARE(int(classifyExecutable(head.left(64), peHeader)), int(kind));
+        const QString said = unrunnableKindText(head.left(64), peHeader);
+        QCOMPARE(said.left(unrunnable.size()), unrunnable);
+        QCOMPARE(said.isEmpty(), unrunnable.isEmpty());
+    }
+
+    // The PE header's offset is four bytes, little-endian.
+    void peHeaderFarAway()
+    {
+        QByteArray far = pe("\x4c\x01");
+        far[0x3F] = 0x12;
         QCOMPARE(peHeaderOffset(far), qint64(0x12000080));
     }
 
     // Whether a Windows program opens a console, and whether its manifest makes UTF-8 its code
     // page.
-    void windowsProgramFacts()
+    void windowsProgramFacts_data()
     {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("gui");
+        QTest::addColumn<bool>("utf8CodePage");
         const QByteArray utf8 =
             R"(<assembly><application><windowsSettings><activeCodePage xmlns="x"> utf-8 </activeCodePage>)"
             "</windowsSettings></application></assembly>";
-        QByteArray legacy = utf8;
-        legacy.replace("utf-8", "Legacy");
-        const struct
-        {
-            const char *row;
-            QByteArray file;
-            bool gui, utf8CodePage;
-        } rows[] = {
-            {"64-bit console", peProgram("\x64\x86", 3), false, false},
-            {"32-bit GUI", peProgram("\x4c\x01", 2), true, false},
-            {"64-bit UTF-8", peProgram("\x64\x86", 3, utf8), false, true},
-            {"32-bit UTF-8 GUI", peProgram("\x4c\x01", 2, utf8), true, true},
-            {"another code page", peProgram("\x64\x86", 3, legacy), false, false},
-            {"manifest of a DLL's id", peProgram("\x64\x86", 3, utf8, 2), false, false},
-            {"cut in its resources", peProgram("\x64\x86", 2, utf8).left(0x260), true, false},
-            {"no PE header", pe("\x64\x86").replace(0x80, 2, "NE"), false, false},
-        };
-        for (const auto &r : rows) {
-            const WindowsProgramFacts facts = readWindowsProgramFacts(r.file);
-            ROW_COMPARE(r.row, facts.gui, r.gui);
-            ROW_COMPARE(r.row, facts.utf8CodePage, r.utf8CodePage);
-        }
+        const QByteArray legacy = QByteArray(utf8).replace("utf-8", "Legacy");
+        QTest::newRow("64-bit console") << peProgram("\x64\x86", 3) << false << false;
+        QTest::newRow("32-bit GUI") << peProgram("\x4c\x01", 2) << true << false;
+        QTest::newRow("64-bit UTF-8") << peProgram("\x64\x86", 3, utf8) << false << true;
+        QTest::newRow("32-bit UTF-8 GUI") << peProgram("\x4c\x01", 2, utf8) << true << true;
+        QTest::newRow("another code page") << peProgram("\x64\x86", 3, legacy) << false << false;
+        QTest::newRow("manifest of a DLL's id")
+            << peProgram("\x64\x86", 3, utf8, 2) << false << false;
+        QTest::newRow("cut in its resources")
+            << peProgram("\x64\x86", 2, utf8).left(0x260) << true << false;
+        QTest::newRow("no PE header") << pe("\x64\x86").replace(0x80, 2, "NE") << false << false;
+    }
+    void windowsProgramFacts()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, gui);
+        QFETCH(bool, utf8CodePage);
+        const WindowsProgramFacts facts = readWindowsProgramFacts(file);
+        QCOMPARE(facts.gui, gui);
+        QCOMPARE(facts.utf8CodePage, utf8CodePage);
     }
 
-    // How a Windows converter ended, from the whole status its starter reports.
+    // How a Windows converter ended, from the whole status its starter reports; a report that is
+    // not read is said nothing of.
+    void windowsStatus_data()
+    {
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<bool>("read");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("finished") << "status 0" << true << "TOMBRA.EXE has finished.\n";
+        QTest::newRow("more than a byte")
+            << "status 256" << true << "TOMBRA.EXE ended with status 256.\n";
+        QTest::newRow("a DLL missing")
+            << "status 3221225781" << true
+            << "TOMBRA.EXE ended: a DLL it needs is missing (0xC0000135).\n";
+        QTest::newRow("a crash")
+            << "status 3221225477" << true
+            << "TOMBRA.EXE ended: it crashed (access violation, 0xC0000005).\n";
+        QTest::newRow("unknown, in hex")
+            << "status 4294967295" << true << "TOMBRA.EXE ended with status 0xFFFFFFFF.\n";
+        QTest::newRow("not started")
+            << "failed The program cannot be started." << true << "The program cannot be started.";
+        QTest::newRow("beyond 32 bits") << "status 4294967296" << false << "";
+        QTest::newRow("no number") << "status " << false << "";
+        QTest::newRow("a letter in the number") << "status 12a" << false << "";
+        QTest::newRow("another word") << "ended 0" << false << "";
+    }
     void windowsStatus()
     {
-        const struct
-        {
-            const char *report;
-            const char *ending;
-        } rows[] = {
-            {"status 0", "TOMBRA.EXE has finished.\n"},
-            {"status 1", "TOMBRA.EXE ended with status 1.\n"},
-            {"status 256", "TOMBRA.EXE ended with status 256.\n"},
-            {"status 3221225781", "TOMBRA.EXE ended: a DLL it needs is missing (0xC0000135).\n"},
-            {"status 3221225477", "TOMBRA.EXE ended: it crashed (access violation, 0xC0000005).\n"},
-            {"status 3221226505",
-             "TOMBRA.EXE ended: it crashed (stack buffer overrun, 0xC0000409).\n"},
-            {"status 3221229568", "TOMBRA.EXE ended with status 0xC0001000.\n"},
-            {"status 4294967295", "TOMBRA.EXE ended with status 0xFFFFFFFF.\n"},
-            {"failed The program cannot be started.", ""},
-            {"status 4294967296", nullptr},
-            {"status ", nullptr},
-            {"status 12a", nullptr},
-            {"", nullptr},
-            {"ended 0", nullptr},
-        };
-        for (const auto &r : rows) {
-            const auto report = windows_status::decode(r.report);
-            ROW_COMPARE(r.report, report.has_value(), r.ending != nullptr);
-            if (!report)
-                continue;
-            ROW_COMPARE(r.report,
-                        report->started ? windows_status::ending("TOMBRA.EXE", report->status)
-                                        : report->failure,
-                        std::string(*r.ending ? r.ending : r.report + 7));
-            ROW_COMPARE(r.report, windows_status::encode(*report), std::string(r.report));
-        }
+        QFETCH(QString, report);
+        QFETCH(bool, read);
+        QFETCH(QString, said);
+        const auto decoded = windows_status::decode(report.toStdString());
+        QCOMPARE(decoded.has_value(), read);
+        if (!decoded)
+            return;
+        const std::string told = decoded->started
+                                     ? windows_status::ending("TOMBRA.EXE", decoded->status)
+                                     : decoded->failure;
+        QCOMPARE(QString::fromStdString(told), said);
+        QCOMPARE(QString::fromStdString(windows_status::encode(*decoded)), report);
     }
 
     // The one word form of the helper programs: only plain bytes stay, and
-    // every text comes back whole; a "%" without two hex digits is refused.
-    void percentCodec()
+    // every text comes back whole.
+    void percentRoundTrip_data()
     {
-        const std::string fields[] = {"",
-                                      "-x, 100% \"q\" 'y' $HOME `id`;|&",
-                                      "S\xc3\xa4le\thall",
-                                      "tab\t\nline",
-                                      "--",
-                                      "A-Z/a.b_c+d:e@f"};
-        for (const std::string &field : fields) {
-            const std::string word = percent_codec::encode(field);
-            for (const char c : word)
-                ROW_COMPARE(field.c_str(), percent_codec::isPlain(c) || c == '%', true);
-            ROW_COMPARE(field.c_str(), percent_codec::decode(word).value_or("not decoded"), field);
-        }
-        QCOMPARE(percent_codec::encode("a b,c"), std::string("a%20b%2Cc"));
-        for (const char *bad : {"%", "%4", "%4g", "%4a"})
-            ROW_COMPARE(bad, percent_codec::decode(bad).has_value(), false);
+        QTest::addColumn<QString>("field");
+        QTest::newRow("empty") << "";
+        QTest::newRow("signs of shells and bundles") << "-x, 100% \"q\" 'y' $HOME `id`;|&";
+        QTest::newRow("UTF-8 and a tab") << "Säle\thall";
+        QTest::newRow("line feed") << "tab\t\nline";
+        QTest::newRow("the end of options") << "--";
+        QTest::newRow("plain bytes only") << "A-Z/a.b_c+d:e@f";
+    }
+    void percentRoundTrip()
+    {
+        QFETCH(QString, field);
+        const std::string word = percent_codec::encode(field.toStdString());
+        for (const char c : word)
+            QVERIFY2(percent_codec::isPlain(c) || c == '%', word.c_str());
+        const auto back = percent_codec::decode(word);
+        QVERIFY2(back.has_value(), word.c_str());
+        QCOMPARE(QString::fromStdString(*back), field);
+    }
+
+    // A "%" without two upper-case hex digits is refused.
+    void percentRefused_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::newRow("a % alone") << "%";
+        QTest::newRow("one digit") << "%4";
+        QTest::newRow("no hex digit") << "%4g";
+        QTest::newRow("lower-case hex") << "%4a";
+    }
+    void percentRefused()
+    {
+        QFETCH(QString, word);
+        QVERIFY(!percent_codec::decode(word.toStdString()).has_value());
+    }
+
+    // A bundle's fields come back, commas and all; one short of the fixed fields is refused.
+    void percentBundle()
+    {
         using percent_codec::FirstArgument;
         const std::vector<std::string> bundle(FirstArgument + 1, "a,b");
         QCOMPARE(percent_codec::decodeBundle(percent_codec::encodeBundle(bundle))
@@ -310,32 +352,51 @@ private slots:
     }
 };
 
+void TestTextRules::split_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QStringList>("expected");
+    QTest::newRow("empty") << "" << QStringList();
+    QTest::newRow("blanks and tabs") << "  p\ta\t\tb" << QStringList{"p", "a", "b"};
+    QTest::newRow("a line feed is no separator") << "p a\nb" << QStringList{"p", "a\nb"};
+    QTest::newRow("empty arguments") << R"(p "" "")" << QStringList{"p", "", ""};
+    // The program name: quotes group, backslashes are plain.
+    QTest::newRow("program: backslash before a quote")
+        << R"("C:\dir\"x a)" << QStringList{R"(C:\dir\x)", "a"};
+    QTest::newRow("program: quotes mid-name")
+        << R"(my" "prog.exe a)" << QStringList{"my prog.exe", "a"};
+    // Arguments: backslashes are literal unless a quote follows them.
+    QTest::newRow("backslashes without a quote")
+        << R"(p a\b\\c a\\)" << QStringList{"p", R"(a\b\\c)", R"(a\\)"};
+    QTest::newRow("odd backslashes, a quote") << R"(p a\\\"b)" << QStringList{"p", R"(a\"b)"};
+    QTest::newRow("even backslashes, a quote") << R"(p a\\"b c")" << QStringList{"p", R"(a\b c)"};
+    QTest::newRow("quotes mid-argument") << R"(p a"b c"d e)" << QStringList{"p", "ab cd", "e"};
+    QTest::newRow("quote left open") << R"(p "open a  b)" << QStringList{"p", "open a  b"};
+    // "" inside a quoted part is one literal quote and the part stays quoted.
+    QTest::newRow("doubled quote inside quotes")
+        << R"(p "a""b" c)" << QStringList{"p", R"(a"b)", "c"};
+    QTest::newRow("letters beyond Latin-1")
+        << "p \"Mätning Å.wav\" 東京" << QStringList{"p", "Mätning Å.wav", "東京"};
+}
+
 void TestTextRules::split()
 {
-    const struct
-    {
-        const char *line;
-        QStringList expected;
-    } rows[] = {
-        {"", {}},
-        {"  p\ta\t\tb", {"p", "a", "b"}},
-        {"p a\nb", {"p", "a\nb"}},
-        {R"(p "" "")", {"p", "", ""}},
-        // The program name: quotes group, backslashes are plain.
-        {R"("C:\dir\"x a)", {R"(C:\dir\x)", "a"}},
-        {R"(my" "prog.exe a)", {"my prog.exe", "a"}},
-        // Arguments: backslashes are literal unless a quote follows them.
-        {R"(p a\b\\c a\\)", {"p", R"(a\b\\c)", R"(a\\)"}},
-        {R"(p a\\\"b)", {"p", R"(a\"b)"}},
-        {R"(p a\\"b c")", {"p", R"(a\b c)"}},
-        {R"(p a"b c"d e)", {"p", "ab cd", "e"}},
-        {R"(p "open a  b)", {"p", "open a  b"}},
-        // "" inside a quoted part is one literal quote and the part stays quoted.
-        {R"(p "a""b" c)", {"p", R"(a"b)", "c"}},
-        {"p \"Mätning Å.wav\" 東京", {"p", "Mätning Å.wav", "東京"}},
-    };
-    for (const auto &r : rows)
-        ROW_COMPARE(r.line, splitWindowsCommandLine(QString::fromUtf8(r.line)), r.expected);
+    QFETCH(QString, line);
+    QFETCH(QStringList, expected);
+    QCOMPARE(splitWindowsCommandLine(line), expected);
+}
+
+void TestTextRules::quoting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("survives");
+    QTest::newRow("blanks") << "my room results.wav" << true;
+    QTest::newRow("empty") << "" << true;
+    QTest::newRow("backslashes inside") << R"(C:\a\\b\\\c.tim)" << true;
+    QTest::newRow("network name") << R"(\\server\share\f.tim)" << true;
+    QTest::newRow("a backslash at the end") << R"(C:\DATA\)" << false;
+    QTest::newRow("a quote") << R"(a"b.wav)" << false;
+    QTest::newRow("a backslash and a quote") << R"(a\"b.wav)" << false;
 }
 
 QTEST_APPLESS_MAIN(TestTextRules)
