@@ -3,7 +3,7 @@
 
 // Every text the program can show (message boxes, titles, reasons, the start-up line), word for
 // word, each placeholder %1...%9 standing for a text of its own. tst_manual checks that the manual
-// explains each and that the sources still spell it.
+// explains each and that the sources still spell it; messages_shown that some test shows it.
 inline constexpr const char *programMessages[] = {
     "Your Regional Settings are not properly set !!! Velmora requires US English or UK English "
     "locale settings, please change them in Your Windows Control Panel.",
@@ -104,3 +104,15 @@ inline constexpr const char *programMessages[] = {
     "Converter Without Window",
     "brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is unset or names none that "
     "answers); start it from a desktop session."};
+
+// Texts of the list above that no user action reaches: the check of a filter before it is saved (a
+// read filter and the gain boxes give only finite gains within the limit), and a command line that
+// names nothing or Explorer (the only command line started is the region settings'; the manual is
+// opened through its viewer). messages_shown asks no test for them, and fails where one is shown.
+inline constexpr const char *unreachableMessages[] = {
+    "the frequency of band %1 is not a finite number",
+    "the gain of band %1 is not a finite number",
+    "the gain of band %1 (%2 dB) lies beyond the limit of 1e30 dB",
+    "Nothing to open: the command names no file or folder.",
+    "%1 cannot be opened: the desktop's opener \"xdg-open\" is not installed.",
+    "No program can be started: the command line names none."};
