@@ -580,7 +580,61 @@ private slots:
         QCOMPARE(filterFileName, QString());
         QCOMPARE(content(path("loaded.DAT")), withGains({5}));
     }
+
+private slots:
+    void unreadable_data();
+    void unreadable();
 };
+
+// A filter file chosen with "Browse..." that cannot be read, and why, in the words the user reads.
+void TestEqual::unreadable_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content"); // of the file put there, where not null
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("empty") << "f.DAT" << QByteArray("")
+                           << "it holds none of the twenty numbers a filter needs";
+    QTest::newRow("two numbers") << "f.DAT" << QByteArray("31.5 3")
+                                 << "it holds only 2 of the twenty numbers a filter needs";
+    QTest::newRow("a word for a frequency")
+        << "f.DAT" << QByteArray("31.5 3 abc 0")
+        << "the frequency of band 2 is \"abc\", which is not a number";
+    QTest::newRow("a word for a gain") << "f.DAT" << QByteArray("31.5 x3")
+                                       << "the gain of band 1 is \"x3\", which is not a number";
+    QTest::newRow("beyond every number")
+        << "f.DAT" << QByteArray("31.5 3 1e999")
+        << "the frequency of band 2 is \"1e999\", which is too large for a number";
+    QTest::newRow("gain beyond 1e30 dB") << "f.DAT" << QByteArray("31.5 -2e30")
+                                         << "the gain of band 1 is \"-2e30\", beyond the limit "
+                                            "of 1e30 dB";
+    QTest::newRow("401 digits, quoted to 24") << "f.DAT" << QByteArray(401, '7')
+                                              << "the frequency of band 1 is \"" + QString(24, u'7')
+                                                     + "...\", which is too long for a number";
+    QTest::newRow("a number, then a mebibyte of blanks")
+        << "f.DAT"
+        << "31.5" + QByteArray(1 << 20, ' ')
+        << "its first 1048576 bytes hold only 1 of the twenty numbers a filter needs";
+    QTest::newRow("reading fails")
+        << "/proc/self/mem" << QByteArray() << "it cannot be read (Input/output error)";
+}
+
+void TestEqual::unreadable()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, reason);
+    const QString name = QDir(dir->path()).filePath(file);
+    if (!content.isNull())
+        writeFile(name, content);
+    auto w = open();
+    fake->dialogResults.push_back(name);
+    act(w.get(), {"Commbrowse"});
+    QCOMPARE(fake->messages.size(), 1);
+    QCOMPARE(fake->messages[0].prompt,
+             "The filter file \"" + name + "\" was not read: " + reason + ".");
+    QCOMPARE(fake->messages[0].style, 48);
+    QCOMPARE(fake->messages[0].title, QStringLiteral("Filter File Error"));
+}
 
 QTEST_MAIN(TestEqual)
 #include "tst_equal.moc"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The host for real: the program without a display, the message box and the file dialog.
 
+#include "MessageLog.h"
 #include "QtPlatform.h"
 
 #include <QApplication>
@@ -300,7 +301,38 @@ private slots:
             left << QDir(home.path()).relativeFilePath(it.next());
         QCOMPARE(left, QStringList());
     }
+
+private slots:
+    void emptyDisplayVariables_data();
+    void emptyDisplayVariables();
 };
+
+void TestHost::emptyDisplayVariables_data()
+{
+    QTest::addColumn<QString>("variable");
+    QTest::newRow("DISPLAY") << "DISPLAY";
+    QTest::newRow("WAYLAND_DISPLAY") << "WAYLAND_DISPLAY";
+    QTest::newRow("QT_QPA_PLATFORM") << "QT_QPA_PLATFORM";
+}
+
+// A variable set but empty names no display: Brenvik says its sentence alone, as where none is
+// set, before Qt could try. The sentence is the one text the program shows outside a message box,
+// so it is logged here as shown.
+void TestHost::emptyDisplayVariables()
+{
+    QFETCH(QString, variable);
+    QProcess program;
+    program.setProcessEnvironment(withoutDisplay(variable, ""));
+    program.start(QCoreApplication::applicationDirPath() + "/brenvik", {"VELMTOWAV"});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitCode(), 2);
+    QCOMPARE(program.readAllStandardOutput(), QByteArray());
+    const QString said = QString::fromUtf8(program.readAllStandardError());
+    QCOMPARE(said, QStringLiteral("brenvik: no usable display found (DISPLAY or WAYLAND_DISPLAY is "
+                                  "unset or names none that answers); start it from a desktop "
+                                  "session.\n"));
+    logShownMessage(said.trimmed(), 0, QString());
+}
 
 QTEST_MAIN(TestHost)
 #include "tst_host.moc"

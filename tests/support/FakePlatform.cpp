@@ -2,6 +2,7 @@
 #include "FakePlatform.h"
 
 #include "ConverterStart.h"
+#include "MessageLog.h"
 #include "ProcessStart.h"
 
 #include <QCoreApplication>
@@ -57,6 +58,7 @@ void FakePlatform::processPendingEvents()
 int FakePlatform::messageBox(const QString &prompt, int style, const QString &title)
 {
     messages.append({prompt, style, title});
+    logShownMessage(prompt, style, title);
     if (answers.empty())
         return (style & 0x0F) == 4 ? MsgBox::AnswerYes : MsgBox::AnswerOk;
     const int answer = answers.front();

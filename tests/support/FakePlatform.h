@@ -12,7 +12,7 @@
 
 /// A scripted host for the tests: message-box answers and file-dialog
 /// results are queued in advance, everything the program asks of the host is
-/// recorded, and nothing ever blocks.
+/// recorded (each message logged too, MessageLog.h), and nothing ever blocks.
 class FakePlatform : public Platform
 {
 public:

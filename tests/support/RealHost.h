@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "MessageLog.h"
 #include "QtPlatform.h"
 
 #include <QFile>
@@ -9,7 +10,8 @@
 #include <QTest>
 
 /// The real host with the converters of a folder of the test's choosing; a
-/// message box would block, so it is recorded as {prompt, style, title}.
+/// message box would block, so it is recorded as {prompt, style, title} (and
+/// logged, MessageLog.h).
 class TestPlatform : public QtPlatform
 {
 public:
@@ -20,6 +22,7 @@ public:
     int messageBox(const QString &prompt, int style, const QString &title) override
     {
         messages << QStringList{prompt, QString::number(style), title};
+        logShownMessage(prompt, style, title);
         return MsgBox::AnswerOk;
     }
     QString executableFolder() const override
