@@ -1006,132 +1006,114 @@ private slots:
     void regionSettingsMissing();
 };
 
-// The Wine prefix of a refused conversion: none yet (Wine's default drives), a 32-bit one, or one
-// whose only drive is c:.
-enum class Prefix { None, Bits32, OnlyC };
+// A conversion from Velmora to WAV refused, as the real host tells it: %1 stands for Brenvik's
+// folder, %2 for its Windows form (drive z: is "/"), %3 for the Wine prefix. Wine is on the PATH,
+// asked for 64-bit prefixes (WINEARCH), and the 64-bit starter lies beside Brenvik, which lies in
+// `subfolder` of a folder whose Windows form is 100 characters long.
+struct Refusal
+{
+    QByteArray converter = pe("\x64\x86"); // pashet.exe beside Brenvik; none where null
+    bool executable = false;
+    QString subfolder = {};
+    QString source = QStringLiteral("hall._01");
+    enum { NoPrefix, Prefix32, OnlyDriveC } prefix = NoPrefix;
+    QString message, title = QStringLiteral("Conversion Error");
+};
 
-// Why a conversion from Velmora to WAV (pashet.exe) is refused, as the real host tells it: %1 is
-// Brenvik's folder, %2 its Windows form (drive z: is "/"), %3 the Wine prefix. Wine is there,
-// asked for 64-bit prefixes (WINEARCH), and finds the 64-bit starter beside Brenvik; Brenvik's
-// folder, below one whose Windows form is 100 characters long, is where it starts the converter.
 void TestBrenvik::refusedConversions_data()
 {
-    QTest::addColumn<QByteArray>("converter"); // beside Brenvik; none where null
-    QTest::addColumn<bool>("executable");
-    QTest::addColumn<QString>("subfolder"); // where Brenvik lies in the 100 characters' folder
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<Prefix>("prefix");
-    QTest::addColumn<QString>("message");
-    QTest::addColumn<QString>("title");
-    const QString noStart = QStringLiteral("Conversion Error");
-    const QString badName = QStringLiteral("File Specification Error");
-    const QByteArray win64 = pe("\x64\x86");
-    QByteArray arm64Linux = QByteArray("\x7f"
-                                       "ELF\x02\x01\x01")
-                                .leftJustified(64, '\0');
-    arm64Linux[18] = char(183);
-    const QString wineRefuses =
-        QStringLiteral("The folder \"%1\" cannot be handed to Wine for the Windows program "
-                       "\"pashet.exe\": ");
-    const QString cannotRun =
-        QStringLiteral("The program \"pashet.exe\" was found as \"%1/pashet.exe\", but it cannot "
-                       "be run: ");
-    QTest::newRow("no converter")
-        << QByteArray() << false << ""
-        << "hall._01" << Prefix::None
-        << "The program \"pashet.exe\" cannot be found beside Brenvik, in the current folder "
-           "\"%1\" or on the PATH."
-        << noStart;
+    QTest::addColumn<Refusal>("r");
+    const QString cannotRun = "The program \"pashet.exe\" was found as \"%1/pashet.exe\", but it "
+                              "cannot be run: ";
+    const QString wineRefuses = "The folder \"%1\" cannot be handed to Wine for the Windows "
+                                "program \"pashet.exe\": ";
+    QByteArray armLinux = QByteArray("\x7f"
+                                     "ELF\x02\x01\x01")
+                              .leftJustified(64, '\0');
+    armLinux[18] = char(183);
+    const QString longName = QString(200, u'n') + "._01";
+    QTest::newRow("no converter") << Refusal{
+        .converter = {},
+        .message = "The program \"pashet.exe\" cannot be found beside Brenvik, in the "
+                   "current folder \"%1\" or on the PATH."};
     QTest::newRow("neither executable nor Windows")
-        << QByteArray("text") << false << ""
-        << "hall._01" << Prefix::None
-        << cannotRun + "the file is neither executable nor a Windows program." << noStart;
+        << Refusal{.converter = "text",
+                   .message = cannotRun + "the file is neither executable nor a Windows program."};
     QTest::newRow("Linux program for ARM")
-        << arm64Linux << true << ""
-        << "hall._01" << Prefix::None
-        << cannotRun + "it is a Linux program for another kind of processor than this computer's."
-        << noStart;
-    QTest::newRow("Windows program cut short")
-        << win64.left(0x82) << true << ""
-        << "hall._01" << Prefix::None
-        << cannotRun + "it is a Windows program whose file is cut short or damaged." << noStart;
+        << Refusal{.converter = armLinux,
+                   .executable = true,
+                   .message = cannotRun
+                              + "it is a Linux program for another kind of processor than this "
+                                "computer's."};
+    QTest::newRow("Windows program cut short") << Refusal{
+        .converter = pe("\x64\x86").left(0x82),
+        .executable = true,
+        .message = cannotRun + "it is a Windows program whose file is cut short or damaged."};
     QTest::newRow("16-bit Windows program")
-        << pe("\x4c\x01").replace(0x80, 2, "NE") << true << ""
-        << "hall._01" << Prefix::None
-        << cannotRun
-               + "it is a DOS or 16-bit Windows program, which neither Linux nor Wine "
-                 "runs here."
-        << noStart;
+        << Refusal{.converter = pe("\x4c\x01").replace(0x80, 2, "NE"),
+                   .executable = true,
+                   .message = cannotRun
+                              + "it is a DOS or 16-bit Windows program, which neither "
+                                "Linux nor Wine runs here."};
     QTest::newRow("executable that the system cannot load")
-        << QByteArray(64, '\x01') << true << ""
-        << "hall._01" << Prefix::None
-        << "The program \"pashet.exe\" cannot be started: Exec format error." << noStart;
+        << Refusal{.converter = QByteArray(64, '\x01'),
+                   .executable = true,
+                   .message = "The program \"pashet.exe\" cannot be started: Exec format error."};
     QTest::newRow("Windows program for ARM")
-        << pe("\x64\xaa") << false << ""
-        << "hall._01" << Prefix::None
-        << "The program \"pashet.exe\" (%1/pashet.exe) is a Windows program for another kind of "
-           "processor than this computer's, which Wine cannot run here."
-        << noStart;
-    QTest::newRow("32-bit converter, its starter missing")
-        << pe("\x4c\x01") << false << ""
-        << "hall._01" << Prefix::None
-        << "The program \"pashet.exe\" (%1/pashet.exe) is a Windows program, but "
-           "%1/brenvik-winstart32.exe, which starts Windows programs for Brenvik, is missing. "
-           "Install Brenvik again (building it needs the mingw-w64 cross compilers)."
-        << noStart;
+        << Refusal{.converter = pe("\x64\xaa"),
+                   .message = "The program \"pashet.exe\" (%1/pashet.exe) is a Windows program "
+                              "for another kind of processor than this computer's, which Wine "
+                              "cannot run here."};
+    QTest::newRow("32-bit converter, its starter missing") << Refusal{
+        .converter = pe("\x4c\x01"),
+        .message = "The program \"pashet.exe\" (%1/pashet.exe) is a Windows program, but "
+                   "%1/brenvik-winstart32.exe, which starts Windows programs for Brenvik, is "
+                   "missing. Install Brenvik again (building it needs the mingw-w64 cross "
+                   "compilers)."};
     QTest::newRow("64-bit prefix asked, 32-bit prefix there")
-        << win64 << false << ""
-        << "hall._01" << Prefix::Bits32
-        << "Wine cannot start the Windows program \"pashet.exe\" (%1/pashet.exe): WINEARCH is "
-           "win64, but the Wine prefix \"%3\" is 32-bit."
-        << noStart;
+        << Refusal{.prefix = Refusal::Prefix32,
+                   .message = "Wine cannot start the Windows program \"pashet.exe\" "
+                              "(%1/pashet.exe): WINEARCH is win64, but the Wine prefix \"%3\" is "
+                              "32-bit."};
     QTest::newRow("backslash in Brenvik's folder")
-        << win64 << false << "back\\slash"
-        << "hall._01" << Prefix::None
-        << wineRefuses + "it holds a backslash (\\), which Windows reads as a folder separator."
-        << noStart;
+        << Refusal{.subfolder = "back\\slash",
+                   .message = wineRefuses
+                              + "it holds a backslash (\\), which Windows reads as a folder "
+                                "separator."};
     QTest::newRow("no drive leads to Brenvik's folder")
-        << win64 << false << ""
-        << "hall._01" << Prefix::OnlyC << wineRefuses + "no drive of the Wine prefix leads to it."
-        << noStart;
+        << Refusal{.prefix = Refusal::OnlyDriveC,
+                   .message = wineRefuses + "no drive of the Wine prefix leads to it."};
     QTest::newRow("working folder of 300 characters")
-        << win64 << false << QString(199, u'f') << "hall._01" << Prefix::None
-        << wineRefuses
-               + "its Windows form is 300 characters long, more than the 258 that Wine takes "
-                 "for a current folder."
-        << noStart;
-    QTest::newRow("source name of 305 characters")
-        << win64 << false << "" << QString(200, u'n') + "._01" << Prefix::None
-        << "The file name %1/" + QString(200, u'n')
-               + "._01 cannot be handed to the Windows converter pashet.exe: its Windows form "
-                 "\"%2\\"
-               + QString(200, u'n')
-               + "._01\" is 305 characters long, more than the 259 that a Windows converter can "
-                 "open. Please use a shorter name or folder."
-        << badName;
-    QTest::newRow("source name outside the code page")
-        << win64 << false << "" << QStringLiteral("東京._01") << Prefix::None
-        << QStringLiteral("The file name %1/東京._01 cannot be handed to the Windows converter "
-                          "pashet.exe: the converter receives its arguments in code page 1252 "
-                          "(from the locale \"C.UTF-8\"), which does not hold \"東京\", so it "
-                          "would see other letters and might open another file. Rename the file, "
-                          "or start Brenvik in a locale whose code page holds them.")
-        << badName;
+        << Refusal{.subfolder = QString(199, u'f'),
+                   .message = wineRefuses
+                              + "its Windows form is 300 characters long, more than "
+                                "the 258 that Wine takes for a current folder."};
+    QTest::newRow("source name of 305 characters") << Refusal{
+        .source = longName,
+        .message = "The file name %1/" + longName
+                   + " cannot be handed to the Windows converter pashet.exe: its Windows form "
+                     "\"%2\\"
+                   + longName
+                   + "\" is 305 characters long, more than the 259 that a Windows converter can "
+                     "open. Please use a shorter name or folder.",
+        .title = "File Specification Error"};
+    QTest::newRow("source name outside the code page") << Refusal{
+        .source = "東京._01",
+        .message = "The file name %1/東京._01 cannot be handed to the Windows converter "
+                   "pashet.exe: the converter receives its arguments in code page 1252 (from the "
+                   "locale \"C.UTF-8\"), which does not hold \"東京\", so it would see other "
+                   "letters and might open another file. Rename the file, or start Brenvik in a "
+                   "locale whose code page holds them.",
+        .title = "File Specification Error"};
 }
 
 void TestBrenvik::refusedConversions()
 {
-    QFETCH(QByteArray, converter);
-    QFETCH(bool, executable);
-    QFETCH(QString, subfolder);
-    QFETCH(QString, source);
-    QFETCH(Prefix, prefix);
-    QFETCH(QString, message);
-    QFETCH(QString, title);
+    QFETCH(Refusal, r);
     QTemporaryDir root;
     QVERIFY2(root.path().size() < 90, "the temporary folder's name is too long for this test");
     const QString padded = root.filePath(QString(97 - root.path().size(), u'b'));
-    const QString bin = subfolder.isEmpty() ? padded : padded + u'/' + subfolder;
+    const QString bin = r.subfolder.isEmpty() ? padded : padded + u'/' + r.subfolder;
     const QString winePrefix = root.filePath("prefix");
     const auto put = [](const QString &name, const QByteArray &bytes, bool executable) {
         QFile file(name);
@@ -1140,11 +1122,11 @@ void TestBrenvik::refusedConversions()
                && (!executable || file.setPermissions(file.permissions() | QFile::ExeOwner));
     };
     QVERIFY(QDir().mkpath(bin) && put(bin + "/brenvik-winstart64.exe", "", false));
-    QVERIFY(converter.isNull() || put(bin + "/pashet.exe", converter, executable));
+    QVERIFY(r.converter.isNull() || put(bin + "/pashet.exe", r.converter, r.executable));
     QVERIFY(put(root.filePath("path/wine"), "#!/bin/sh\n", true));
-    if (prefix == Prefix::Bits32)
+    if (r.prefix == Refusal::Prefix32)
         QVERIFY(put(winePrefix + "/system.reg", "WINE REGISTRY Version 2\n#arch=win32\n", false));
-    if (prefix == Prefix::OnlyC)
+    if (r.prefix == Refusal::OnlyDriveC)
         QVERIFY(QDir().mkpath(winePrefix + "/dosdevices")
                 && QFile::link(winePrefix + "/drive_c", winePrefix + "/dosdevices/c:"));
 
@@ -1165,13 +1147,13 @@ void TestBrenvik::refusedConversions()
     TestPlatform platform(QStringLiteral("VELMTOWAV"), bin);
     Brenvik window(platform);
     QVERIFY(window.Form_Load());
-    window.findChild<QLineEdit *>("Wav")->setText(bin + u'/' + source);
+    window.findChild<QLineEdit *>("Wav")->setText(bin + u'/' + r.source);
     window.findChild<QLineEdit *>("TimLeft")->setText(bin + "/out");
     window.Command3D2_Click();
     const QString windowsBin = "Z:" + QString(bin).replace(u'/', u'\\');
     const QString expected =
-        QString(message).replace("%1", bin).replace("%2", windowsBin).replace("%3", winePrefix);
-    QCOMPARE(platform.messages, QList<QStringList>({{expected, "48", title}}));
+        QString(r.message).replace("%1", bin).replace("%2", windowsBin).replace("%3", winePrefix);
+    QCOMPARE(platform.messages, QList<QStringList>({{expected, "48", r.title}}));
 }
 
 // Yes to changing settings that became incompatible after the start (a grouping symbol "."), where

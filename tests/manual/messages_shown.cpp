@@ -56,7 +56,7 @@ int main(int argc, char **argv)
     for (const QString &test : tests) {
         const QByteArray status = ended.value(test);
         if (status.isEmpty())
-            unfinished << test + " (did not run)";
+            unfinished << test + " (did not run, or did not end)";
         else if (status == "77")
             unfinished << test + " (skipped)";
         else if (status != "0")
