@@ -21,8 +21,6 @@ QString FakePlatform::openDocument(const QString &path, QObject *context,
     starts.append({QStringLiteral("open ") + path, NormalFocus, m_currentDirectory, QString()});
     if (realStart)
         return openWithDesktopViewer(path, context, noViewer);
-    if (startError.isEmpty() && viewerMissing)
-        noViewer();
     return startError;
 }
 

@@ -68,7 +68,6 @@ public:
     QStringList existingFolders; ///< what setCurrentDirectory() accepts; empty: any
     bool realStart = false;      ///< programs and converters really start (end-to-end tests)
     QString startError;          ///< what a program's start (or a document's) gives when not real
-    bool viewerMissing = false;  ///< an opened document finds no viewer (when not real)
     LaunchRefusal converterRefusal;    ///< what a converter's start gives when not real
     bool deliverPendingEvents = false; ///< processPendingEvents() really delivers them
 

@@ -33,25 +33,19 @@ private slots:
         const double max = std::numeric_limits<double>::max();
         const QString nbsp(QChar(0x00A0));
         row("point kept without decimals", 3.0, "+##0.#;-##0.#", "+3.");
-        row("zero takes the first section", 0.0, "+#0.0;-#0.0", "+0.0");
         row("negative section", -4.0, "0;(0)", "(4)");
         row("empty negative section", -3.0, "0.0;", "-3.0");
         row("minus before the pattern", -3.0, " ####.0#", "- 3.0");
         row("no leading zero for #", 0.5, " ####.0#", " .5");
-        row("zero under # alone", 0.0, "#", "");
         row("rounded to nothing but the point", 0.04, "#.#", ".");
-        row("zeros fill the places", 2.2, "000.0", "002.2");
         row("decimal rounding of 2.675", 2.675, "0.00", "2.68");
         row("rounding carries a digit", 9.995, "0.00", "10.00");
         row("half away from zero", -2.5, "0", "-3");
         row("half in the 16th digit", 100000000000002.5, " ####", " 100000000000003");
         row("15 significant digits", -10000000000000.25, "+#0.0;-#0.0", "-10000000000000.3");
         row("groups beyond the pattern", 1234567890123.0, "###,###,###", "1,234,567,890,123");
-        row("text around the number", 7.0, "x0.0 dB", "x7.0 dB");
-        row("seven decimals, no exponent", 0.0000001, "#.#######", ".0000001");
         row("largest double", max, "0", "179769313486232" + QString(294, u'0'));
         row("minus infinity", -std::numeric_limits<double>::infinity(), "0.0", "-inf");
-        row("not a number", std::numeric_limits<double>::quiet_NaN(), "0.0", "nan");
         row("comma decimal, point grouping", 1234.5, "#,##0.00", "1.234,50", ",", ".");
         row("no-break space grouping", 1234567.0, "#,##0", "1" + nbsp + "234" + nbsp + "567", ".",
             nbsp);
@@ -82,11 +76,8 @@ private slots:
         QTest::newRow("exponent without digits") << "1e" << 1.0 << true << false << 1;
         QTest::newRow("no digit before the point") << "-.5" << -0.5 << true << false << 3;
         QTest::newRow("a point alone") << " ." << 0.0 << false << false << 0;
-        QTest::newRow("second point ends it") << "1.2.3" << 1.2 << true << false << 3;
-        QTest::newRow("carriage return ends it") << "7\r5" << 7.0 << true << false << 1;
         QTest::newRow("too large: saturated") << "-1e999" << -max << true << true << 6;
         QTest::newRow("too small: zero") << "1e-999" << 0.0 << true << false << 6;
-        QTest::newRow("zero, huge exponent") << "0e999" << 0.0 << true << false << 5;
     }
     void read()
     {
@@ -144,20 +135,15 @@ private slots:
         row("forbidden character", "a>b", "", F::ForbiddenCharacter);
         // Device names, whatever follows their first dot and in any case, in a folder too.
         row("device name", "nul.wav", "", F::DeviceName, "nul.wav");
-        row("device name in a folder, two dots", "out/nul.tar.gz", "", F::DeviceName, "nul.tar.gz");
         row("device name, blank before the dot", "nul .tim", "", F::DeviceName, "nul .tim");
         row("device name as a folder", "/home/ana/Aux/x.tim", "", F::DeviceName, "Aux");
-        row("COM9", "com9.tim", "", F::DeviceName, "com9.tim");
         row("LPT1 without a dot, mixed case", "Lpt1", "", F::DeviceName, "Lpt1");
         row("COM0 is no device", "com0.tim", "com0.tim");
         row("COM10 is no device", "COM10.tim", "COM10.tim");
-        row("CON followed by letters", "console.tim", "console.tim");
         // A trailing blank or dot, which Windows drops; "." and ".." are no names; a drive's
         // own folder is not written.
         row("trailing blank", "t.tim ", "", F::TrailingBlankOrDot, "t.tim ");
         row("trailing dot", "/home/ana/t.tim.", "", F::TrailingBlankOrDot, "t.tim.");
-        row("folder with a trailing dot", "d dot./x.tim", "", F::TrailingBlankOrDot, "d dot.");
-        row("the current folder", "./x.tim", R"(.\x.tim)");
         row("a drive's folder ending in a dot", "/srv/con./x.tim", R"(F:\x.tim)");
     }
     void windowsNames()
@@ -201,7 +187,6 @@ private slots:
         QTest::newRow("DOS program") << dos << K::Unknown << "a DOS or 16-bit Windows program";
         QTest::newRow("PE header cut short") << pe("\x4c\x01").left(0x85) << K::Unknown
                                              << "a Windows program whose file is cut short";
-        QTest::newRow("ELF x86") << elf(1, 3) << K::Linux32 << "";
         QTest::newRow("ELF x86-64") << elf(2, 62) << K::Linux64 << "";
         QTest::newRow("ELF x86 class 64")
             << elf(2, 3) << K::Unknown << "a Linux program for another kind of processor";
@@ -220,14 +205,6 @@ private slots:
         QCOMPARE(said.isEmpty(), unrunnable.isEmpty());
     }
 
-    // The PE header's offset is four bytes, little-endian.
-    void peHeaderFarAway()
-    {
-        QByteArray far = pe("\x4c\x01");
-        far[0x3F] = 0x12;
-        QCOMPARE(peHeaderOffset(far), qint64(0x12000080));
-    }
-
     // Whether a Windows program opens a console, and whether its manifest makes UTF-8 its code
     // page.
     void windowsProgramFacts_data()
@@ -242,7 +219,6 @@ private slots:
         QTest::newRow("64-bit console") << peProgram("\x64\x86", 3) << false << false;
         QTest::newRow("32-bit GUI") << peProgram("\x4c\x01", 2) << true << false;
         QTest::newRow("64-bit UTF-8") << peProgram("\x64\x86", 3, utf8) << false << true;
-        QTest::newRow("32-bit UTF-8 GUI") << peProgram("\x4c\x01", 2, utf8) << true << true;
         QTest::newRow("another code page") << peProgram("\x64\x86", 3, legacy) << false << false;
         QTest::newRow("manifest of a DLL's id")
             << peProgram("\x64\x86", 3, utf8, 2) << false << false;
@@ -273,9 +249,6 @@ private slots:
         QTest::newRow("a DLL missing")
             << "status 3221225781" << true
             << "TOMBRA.EXE ended: a DLL it needs is missing (0xC0000135).\n";
-        QTest::newRow("a crash")
-            << "status 3221225477" << true
-            << "TOMBRA.EXE ended: it crashed (access violation, 0xC0000005).\n";
         QTest::newRow("unknown, in hex")
             << "status 4294967295" << true << "TOMBRA.EXE ended with status 0xFFFFFFFF.\n";
         QTest::newRow("not started")
@@ -309,8 +282,6 @@ private slots:
         QTest::newRow("empty") << "";
         QTest::newRow("signs of shells and bundles") << "-x, 100% \"q\" 'y' $HOME `id`;|&";
         QTest::newRow("UTF-8 and a tab") << "Säle\thall";
-        QTest::newRow("line feed") << "tab\t\nline";
-        QTest::newRow("the end of options") << "--";
         QTest::newRow("plain bytes only") << "A-Z/a.b_c+d:e@f";
     }
     void percentRoundTrip()
@@ -328,27 +299,13 @@ private slots:
     void percentRefused_data()
     {
         QTest::addColumn<QString>("word");
-        QTest::newRow("a % alone") << "%";
         QTest::newRow("one digit") << "%4";
-        QTest::newRow("no hex digit") << "%4g";
         QTest::newRow("lower-case hex") << "%4a";
     }
     void percentRefused()
     {
         QFETCH(QString, word);
         QVERIFY(!percent_codec::decode(word.toStdString()).has_value());
-    }
-
-    // A bundle's fields come back, commas and all; one short of the fixed fields is refused.
-    void percentBundle()
-    {
-        using percent_codec::FirstArgument;
-        const std::vector<std::string> bundle(FirstArgument + 1, "a,b");
-        QCOMPARE(percent_codec::decodeBundle(percent_codec::encodeBundle(bundle))
-                     .value_or(std::vector<std::string>()),
-                 bundle);
-        const std::vector<std::string> short_(FirstArgument, "x");
-        QVERIFY(!percent_codec::decodeBundle(percent_codec::encodeBundle(short_)));
     }
 };
 
@@ -359,7 +316,6 @@ void TestTextRules::split_data()
     QTest::newRow("empty") << "" << QStringList();
     QTest::newRow("blanks and tabs") << "  p\ta\t\tb" << QStringList{"p", "a", "b"};
     QTest::newRow("a line feed is no separator") << "p a\nb" << QStringList{"p", "a\nb"};
-    QTest::newRow("empty arguments") << R"(p "" "")" << QStringList{"p", "", ""};
     // The program name: quotes group, backslashes are plain.
     QTest::newRow("program: backslash before a quote")
         << R"("C:\dir\"x a)" << QStringList{R"(C:\dir\x)", "a"};
@@ -375,8 +331,6 @@ void TestTextRules::split_data()
     // "" inside a quoted part is one literal quote and the part stays quoted.
     QTest::newRow("doubled quote inside quotes")
         << R"(p "a""b" c)" << QStringList{"p", R"(a"b)", "c"};
-    QTest::newRow("letters beyond Latin-1")
-        << "p \"Mätning Å.wav\" 東京" << QStringList{"p", "Mätning Å.wav", "東京"};
 }
 
 void TestTextRules::split()
@@ -391,9 +345,7 @@ void TestTextRules::quoting_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<bool>("survives");
     QTest::newRow("blanks") << "my room results.wav" << true;
-    QTest::newRow("empty") << "" << true;
     QTest::newRow("backslashes inside") << R"(C:\a\\b\\\c.tim)" << true;
-    QTest::newRow("network name") << R"(\\server\share\f.tim)" << true;
     QTest::newRow("a backslash at the end") << R"(C:\DATA\)" << false;
     QTest::newRow("a quote") << R"(a"b.wav)" << false;
     QTest::newRow("a backslash and a quote") << R"(a\"b.wav)" << false;
