@@ -12,7 +12,7 @@ winepart() { command -v "$1" || { [ -x "/usr/lib/wine/$1" ] && echo "/usr/lib/wi
 [ -f "$windows/ZARVO.EXE" ] && [ -f "$build/bin/brenvik-winstart64.exe" ] \
     || skip "the mingw-w64 cross-built Windows parts are missing"
 command -v wine >/dev/null || skip "Wine is not installed (no wine on the PATH)"
-# The 64-bit loader makes the prefix.
+# The 64-bit loader stands in for a Wine without its 32-bit part.
 wine64=$(winepart wine64)
 [ -n "$wine64" ] || skip "Wine's 64-bit loader (wine64) is not installed"
 wineserver=$(winepart wineserver)
@@ -36,9 +36,9 @@ rm -rf "$work/test"
 mkdir -p "$work/test/Brenvik Launch.1/Wörk Ü"
 ln -sfn "$work/test/Brenvik Launch.1" "$WINEPREFIX/dosdevices/d:"
 
-bin="$work/Brenvik Bin" bin32="$work/Brenvik Bin 32"
-rm -rf "$bin" "$bin32"
-mkdir -p "$bin" "$bin32"
+bin="$work/Brenvik Bin" bin32="$work/Brenvik Bin 32" wine64only="$work/wine64 only"
+rm -rf "$bin" "$bin32" "$wine64only"
+mkdir -p "$bin" "$bin32" "$wine64only/bin" "$wine64only/lib/wine"
 cp "$hosttest" "$build"/bin/{zarvo,keldt,tombra,pashet,frelio,brenvik-console} "$build"/bin/brenvik-winstart*.exe \
    "$windows"/{ZARVO.EXE,KELDT.EXE,TOMBRA.EXE,pashet.exe,frelio.exe} "$bin/"
 # The stand-ins that open their argument, and one whose DLL (VELCORE.DLL) is left out.
@@ -56,11 +56,14 @@ cp "$build/windows-i686/bin/TOMBRA.EXE" "$build/bin/brenvik-winstart32.exe" "$bi
 [ -n "$wine32" ] || echo "NOTE: no 32-bit stand-in is run (no working wine32, or no i686 cross compiler)"
 # Copied from Windows media, converters often lack the execute bit.
 find "$bin" "$bin32" -name '*.exe' -exec chmod a-x {} +
-# A terminal emulator that puts what its window would show into a file.
+# A Wine without its 32-bit part, laid out as Debian's; a terminal emulator
+# that puts what its window would show into a file.
+ln -s "$wine64" "$wine64only/lib/wine/wine64"
+printf '#!/bin/sh\nexec "$(dirname "$0")/../lib/wine/wine64" "$@"\n' >"$wine64only/bin/wine"
 printf '#!/bin/sh\nshift 3\nexec "$@" </dev/null >"$0.out" 2>&1\n' >"$bin/terminal"
-chmod +x "$bin/terminal"
+chmod +x "$wine64only/bin/wine" "$bin/terminal"
 # Wine starts take minutes on a busy machine, past QtTest's five-minute
 # watchdog; CTest's timeout bounds the run.
 export QTEST_FUNCTION_TIMEOUT=1500000
 BRENVIK_TEST_WORK="$work/test" BRENVIK_TEST_WINE32=$wine32 BRENVIK_TEST_LOCALES=$locales BRENVIK_TEST_BIN32=$bin32 \
-    "$bin/$(basename "$hosttest")"
+BRENVIK_TEST_WINE64_ONLY="$wine64only/bin" "$bin/$(basename "$hosttest")"

@@ -14,12 +14,15 @@
 #include <QJsonArray>
 #include <QLineEdit>
 
+#include <unistd.h>
+
 class TestWineStart : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void start32Bit();
+    void messages_data();
+    void messages();
     void everyLaunchCase_data();
     void everyLaunchCase();
     void statusThroughConsole();
@@ -27,6 +30,8 @@ private slots:
     void openedFiles();
     void endingsInWords_data();
     void endingsInWords();
+    void wineRefusals_data();
+    void wineRefusals();
 
 private:
     // The script makes these folders and drive d: lead into m_driveD: names below it go on D:, the
@@ -36,26 +41,84 @@ private:
     const QString m_root = m_driveD + QStringLiteral("/Wörk Ü");
 };
 
-// A 32-bit converter started from the window runs through wine32 (a minute and more where that is
-// emulated). The runner chosen, and refusals before anything starts: tst_converter_start,
-// tst_launch.
-void TestWineStart::start32Bit()
+// Keyword, source, PATH, program folder, part of the message ("": none), its title, word size of
+// the Windows stand-in that runs ("": none). Refusals come first, while nothing else of ours runs.
+void TestWineStart::messages_data()
 {
-    if (qEnvironmentVariable("BRENVIK_TEST_WINE32").isEmpty())
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QString>("wav");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("part");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("bits");
+    const auto row = [](const char *tag, const char *keyword, const char *wav, const QString &path,
+                        const QString &folder, const QString &part, const char *title,
+                        const char *bits = "") {
+        QTest::newRow(tag) << keyword << wav << path << folder << part << title << bits;
+    };
+    const QString path = qEnvironmentVariable("PATH");
+    const QString bin32 = qEnvironmentVariable("BRENVIK_TEST_BIN32");
+    const QString wine64Only = qEnvironmentVariable("BRENVIK_TEST_WINE64_ONLY") + u':' + path;
+    const char *refused = "File Specification Error";
+    row("no Wine", "VELMTOWAV", "room._01", m_work, {}, "is a Windows program", "Conversion Error");
+    row("a character Windows does not allow", "VELMTOWAV", "hall:one._01", path, {},
+        "The file name " + m_root
+            + "/hall:one._01 cannot be handed to the Windows converter pashet.exe: it holds a "
+              "character that Windows does not allow",
+        refused);
+    row("32-bit converter, no wine32", "BKTOTIM", "m.dti", wine64Only, bin32,
+        "\"sudo apt install wine32:i386\"", "Conversion Error");
+    row(".. from a folder that is not there", "VELMTOWAV", "nosub/../room._01", path, {},
+        "the folder that its \"..\" leads from does not exist", refused);
+    row("a device name", "VELMTOWAV", "nul._01", path, {}, "its part \"nul._01\" is a device name",
+        refused);
+    row("a trailing blank", "VELMTOWAV", "room._01 ", path, {},
+        "its part \"room._01 \" ends in a blank or a dot", refused);
+    row("64-bit through wine64 alone", "VELMTOWAV", "room._01", wine64Only, {}, "", "", "64");
+    // Through wine32: a minute and more where emulated.
+    row("32-bit through wine32", "BKTOTIM", "m.dti", path, bin32, "", "", "32");
+}
+
+void TestWineStart::messages()
+{
+    QFETCH(QString, keyword);
+    QFETCH(QString, wav);
+    QFETCH(QString, path);
+    QFETCH(QString, folder);
+    QFETCH(QString, part);
+    QFETCH(QString, title);
+    QFETCH(QString, bits);
+    if (bits == "32" && qEnvironmentVariable("BRENVIK_TEST_WINE32").isEmpty())
         QSKIP("no working wine32 (the script says why)");
-    const QString recordFile = m_work + QStringLiteral("/started 32.jsonl");
+    static int run = 0;
+    const QString recordFile = m_work + QStringLiteral("/messages %1.jsonl").arg(++run);
+    const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(::getpid());
+    const QString ownPath = qEnvironmentVariable("PATH");
     qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(recordFile));
-    TestPlatform platform(QStringLiteral("BKTOTIM"), qEnvironmentVariable("BRENVIK_TEST_BIN32"));
+    qputenv("PATH", QFile::encodeName(path));
+    TestPlatform platform(keyword, folder);
     Brenvik window(platform);
     QVERIFY(window.Form_Load());
-    window.findChild<QLineEdit *>("Wav")->setText(m_root + "/m.dti");
+    window.findChild<QLineEdit *>("Wav")->setText(m_root + u'/' + wav);
     window.findChild<QLineEdit *>("TimLeft")->setText(m_root + "/out");
     window.findChild<QLineEdit *>("TimRight")->setText(m_root + "/right");
     window.Command3D2_Click();
-    QCOMPARE(platform.messages, QList<QStringList>());
-    QJsonObject record;
-    (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, 900000);
-    QCOMPARE(record.value("bits").toString(), QStringLiteral("32"));
+    qputenv("PATH", QFile::encodeName(ownPath));
+    // Wine, once started, stays our child for a while.
+    QCOMPARE(readAll(children).isEmpty(), bits.isEmpty());
+    QJsonObject record = recordIn(recordFile);
+    const int wait = bits == "32" ? 900000 : 180000;
+    if (!bits.isEmpty())
+        (void)QTest::qWaitFor([&] { return !(record = recordIn(recordFile)).isEmpty(); }, wait);
+    QCOMPARE(record.value("bits").toString(), bits);
+    if (part.isEmpty()) {
+        QCOMPARE(platform.messages, QList<QStringList>());
+        return;
+    }
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY2(platform.messages[0][0].contains(part), qPrintable(platform.messages[0][0]));
+    QCOMPARE(platform.messages[0].mid(1), (QStringList{"48", title}));
 }
 
 // Lines the builder makes (mode 0: .TIM to .WAV, 1: .WAV to .TIM) with names, absolute and
@@ -269,6 +332,47 @@ void TestWineStart::endingsInWords()
     for (const QString &part : said)
         QVERIFY2(readAll(shown).contains(part), qPrintable(readAll(shown)));
     QVERIFY2(!readAll(shown).contains("ended with status"), qPrintable(readAll(shown)));
+}
+
+// What Wine itself would refuse gives a message, and nothing starts. The prefix "prefix32" in the
+// test's folder is 32-bit.
+void TestWineStart::wineRefusals_data()
+{
+    QTest::addColumn<QString>("prefix");
+    QTest::addColumn<QString>("part");
+    QTest::newRow("empty") << ""
+                           << "WINEPREFIX is set but empty";
+    QTest::newRow("relative") << "wineprefix"
+                              << "WINEPREFIX is the relative path \"wineprefix\"";
+    QTest::newRow("32-bit") << m_work + "/prefix32"
+                            << "is a 64-bit program, and the Wine prefix";
+}
+
+void TestWineStart::wineRefusals()
+{
+    QFETCH(QString, prefix);
+    QFETCH(QString, part);
+    QVERIFY(QDir().mkpath(m_work + "/prefix32"));
+    QFile reg(m_work + "/prefix32/system.reg");
+    QVERIFY(reg.open(QIODevice::WriteOnly));
+    QVERIFY(
+        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n")
+        > 0);
+    reg.close();
+    const QByteArray ownPrefix = qgetenv("WINEPREFIX");
+    const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(::getpid());
+    qputenv("WINEPREFIX", QFile::encodeName(prefix));
+    TestPlatform platform(QStringLiteral("VELMTOWAV"));
+    Brenvik window(platform);
+    QVERIFY(window.Form_Load());
+    window.findChild<QLineEdit *>("Wav")->setText(m_root + "/room._01");
+    window.findChild<QLineEdit *>("TimLeft")->setText(m_root + "/out");
+    window.Command3D2_Click();
+    qputenv("WINEPREFIX", ownPrefix);
+    QCOMPARE(readAll(children), QString());
+    QCOMPARE(platform.messages.size(), 1);
+    QVERIFY2(platform.messages[0][0].contains(part), qPrintable(platform.messages[0][0]));
+    QCOMPARE(platform.messages[0].mid(1), (QStringList{"48", "Conversion Error"}));
 }
 
 QTEST_MAIN(TestWineStart)
