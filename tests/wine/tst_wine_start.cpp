@@ -30,8 +30,6 @@ private slots:
     void openedFiles();
     void endingsInWords_data();
     void endingsInWords();
-    void wineRefusals_data();
-    void wineRefusals();
 
 private:
     // The script makes these folders and drive d: lead into m_driveD: names below it go on D:, the
@@ -52,23 +50,32 @@ void TestWineStart::messages_data()
     QTest::addColumn<QString>("part");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("bits");
+    QTest::addColumn<QString>("prefix"); // WINEPREFIX, where not "own"
     const auto row = [](const char *tag, const char *keyword, const char *wav, const QString &path,
                         const QString &folder, const QString &part, const char *title,
-                        const char *bits = "") {
-        QTest::newRow(tag) << keyword << wav << path << folder << part << title << bits;
+                        const char *bits = "", const QString &prefix = "own") {
+        QTest::newRow(tag) << keyword << wav << path << folder << part << title << bits << prefix;
     };
     const QString path = qEnvironmentVariable("PATH");
     const QString bin32 = qEnvironmentVariable("BRENVIK_TEST_BIN32");
     const QString wine64Only = qEnvironmentVariable("BRENVIK_TEST_WINE64_ONLY") + u':' + path;
     const char *refused = "File Specification Error";
-    row("no Wine", "VELMTOWAV", "room._01", m_work, {}, "is a Windows program", "Conversion Error");
+    const char *wineRefused = "Conversion Error";
+    row("no Wine", "VELMTOWAV", "room._01", m_work, {}, "is a Windows program", wineRefused);
+    // The prefix "prefix32" in the test's folder is 32-bit.
+    row("empty prefix", "VELMTOWAV", "room._01", path, {}, "WINEPREFIX is set but empty",
+        wineRefused, "", "");
+    row("relative prefix", "VELMTOWAV", "room._01", path, {},
+        "WINEPREFIX is the relative path \"wineprefix\"", wineRefused, "", "wineprefix");
+    row("32-bit prefix", "VELMTOWAV", "room._01", path, {},
+        "is a 64-bit program, and the Wine prefix", wineRefused, "", m_work + "/prefix32");
     row("a character Windows does not allow", "VELMTOWAV", "hall:one._01", path, {},
         "The file name " + m_root
             + "/hall:one._01 cannot be handed to the Windows converter pashet.exe: it holds a "
               "character that Windows does not allow",
         refused);
     row("32-bit converter, no wine32", "BKTOTIM", "m.dti", wine64Only, bin32,
-        "\"sudo apt install wine32:i386\"", "Conversion Error");
+        "\"sudo apt install wine32:i386\"", wineRefused);
     row(".. from a folder that is not there", "VELMTOWAV", "nosub/../room._01", path, {},
         "the folder that its \"..\" leads from does not exist", refused);
     row("a device name", "VELMTOWAV", "nul._01", path, {}, "its part \"nul._01\" is a device name",
@@ -89,14 +96,18 @@ void TestWineStart::messages()
     QFETCH(QString, part);
     QFETCH(QString, title);
     QFETCH(QString, bits);
+    QFETCH(QString, prefix);
     if (bits == "32" && qEnvironmentVariable("BRENVIK_TEST_WINE32").isEmpty())
         QSKIP("no working wine32 (the script says why)");
     static int run = 0;
     const QString recordFile = m_work + QStringLiteral("/messages %1.jsonl").arg(++run);
     const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(::getpid());
     const QString ownPath = qEnvironmentVariable("PATH");
+    const QByteArray ownPrefix = qgetenv("WINEPREFIX");
     qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(recordFile));
     qputenv("PATH", QFile::encodeName(path));
+    if (prefix != "own")
+        qputenv("WINEPREFIX", QFile::encodeName(prefix));
     TestPlatform platform(keyword, folder);
     Brenvik window(platform);
     QVERIFY(window.Form_Load());
@@ -105,6 +116,7 @@ void TestWineStart::messages()
     window.findChild<QLineEdit *>("TimRight")->setText(m_root + "/right");
     window.Command3D2_Click();
     qputenv("PATH", QFile::encodeName(ownPath));
+    qputenv("WINEPREFIX", ownPrefix);
     // Wine, once started, stays our child for a while.
     QCOMPARE(readAll(children).isEmpty(), bits.isEmpty());
     QJsonObject record = recordIn(recordFile);
@@ -332,47 +344,6 @@ void TestWineStart::endingsInWords()
     for (const QString &part : said)
         QVERIFY2(readAll(shown).contains(part), qPrintable(readAll(shown)));
     QVERIFY2(!readAll(shown).contains("ended with status"), qPrintable(readAll(shown)));
-}
-
-// What Wine itself would refuse gives a message, and nothing starts. The prefix "prefix32" in the
-// test's folder is 32-bit.
-void TestWineStart::wineRefusals_data()
-{
-    QTest::addColumn<QString>("prefix");
-    QTest::addColumn<QString>("part");
-    QTest::newRow("empty") << ""
-                           << "WINEPREFIX is set but empty";
-    QTest::newRow("relative") << "wineprefix"
-                              << "WINEPREFIX is the relative path \"wineprefix\"";
-    QTest::newRow("32-bit") << m_work + "/prefix32"
-                            << "is a 64-bit program, and the Wine prefix";
-}
-
-void TestWineStart::wineRefusals()
-{
-    QFETCH(QString, prefix);
-    QFETCH(QString, part);
-    QVERIFY(QDir().mkpath(m_work + "/prefix32"));
-    QFile reg(m_work + "/prefix32/system.reg");
-    QVERIFY(reg.open(QIODevice::WriteOnly));
-    QVERIFY(
-        reg.write("WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n#arch=win32\n")
-        > 0);
-    reg.close();
-    const QByteArray ownPrefix = qgetenv("WINEPREFIX");
-    const QString children = QStringLiteral("/proc/%1/task/%1/children").arg(::getpid());
-    qputenv("WINEPREFIX", QFile::encodeName(prefix));
-    TestPlatform platform(QStringLiteral("VELMTOWAV"));
-    Brenvik window(platform);
-    QVERIFY(window.Form_Load());
-    window.findChild<QLineEdit *>("Wav")->setText(m_root + "/room._01");
-    window.findChild<QLineEdit *>("TimLeft")->setText(m_root + "/out");
-    window.Command3D2_Click();
-    qputenv("WINEPREFIX", ownPrefix);
-    QCOMPARE(readAll(children), QString());
-    QCOMPARE(platform.messages.size(), 1);
-    QVERIFY2(platform.messages[0][0].contains(part), qPrintable(platform.messages[0][0]));
-    QCOMPARE(platform.messages[0].mid(1), (QStringList{"48", "Conversion Error"}));
 }
 
 QTEST_MAIN(TestWineStart)
