@@ -34,6 +34,9 @@ trap 'rm -f "$WINEPREFIX/dosdevices/d:"; [ -z "$wineserver" ] || "$wineserver" -
 # Drive d: leads into the test's folder.
 rm -rf "$work/test"
 mkdir -p "$work/test/Brenvik Launch.1/Wörk Ü"
+# A 32-bit prefix that a 64-bit converter cannot use.
+mkdir -p "$work/test/prefix32"
+printf 'WINE REGISTRY Version 2\n#arch=win32\n' >"$work/test/prefix32/system.reg"
 ln -sfn "$work/test/Brenvik Launch.1" "$WINEPREFIX/dosdevices/d:"
 
 bin="$work/Brenvik Bin" bin32="$work/Brenvik Bin 32" wine64only="$work/wine64 only"
