@@ -25,15 +25,6 @@ private slots:
             << "keldt" << QStringList{"in.wav", "l.tim", "NONE", "94.256", "1"}
             << "argument 4 (expected SPL in dB): \"94.256\" is not a number with one or two "
                "decimals";
-        QTest::newRow("a rate no converter knows")
-            << "pashet" << QStringList{"room._01", "out.tim", "1", "32000", "White"}
-            << "argument 4 (sampling rate): \"32000\" is not 22050, 44100 or 48000";
-        QTest::newRow("a .TIM output's noise spelt as for a .WAV one")
-            << "pashet" << QStringList{"room._01", "out.tim", "1", "44100", "P"}
-            << "argument 5 (noise): \"P\" is not Pink or White for a .TIM output";
-        QTest::newRow("a filter file that is missing")
-            << "pashet" << QStringList{"room._01", "out.tim", "1", "44100", "White", "no.dat"}
-            << "argument 6 (octave filter file): \"no.dat\" does not exist or is not a file";
         QTest::newRow("binaural takes W or P")
             << "frelio" << QStringList{"room._01", "out.wav", "1", "White"}
             << "argument 4 (noise): \"White\" is not P or W";
