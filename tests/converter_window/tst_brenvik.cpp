@@ -13,7 +13,6 @@
 #include "StartUp.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QDialog>
 #include <QDir>
 #include <QJsonDocument>
@@ -40,14 +39,15 @@
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 // What a scenario expects; a field a row leaves out is not compared. Of the window: the options
-// selected (the mode's among them) and the controls hidden (as Window lists them), the focus and
-// the three name fields. Of the host: how many messages it showed, and the last one's text, style
-// and title; the last program started (in the working folder); the program's ends and beeps; the
-// last file dialog, open or save, with its filter, preset name and start folder.
+// selected (the mode's among them), whether the right name's field is hidden, the focus and the
+// three name fields. Of the host: how many messages it showed, and the last one's text, style and
+// title; the last program started (in the working folder) and its window's title; the program's
+// ends and beeps; the last file dialog, open or save, with its filter, preset name and start
+// folder.
 struct Expected
 {
     std::optional<QStringList> selected;
-    std::optional<QStringList> hidden;
+    std::optional<bool> rightHidden;
     std::optional<QString> focus;
     std::optional<QStringList> fileNames;
     std::optional<int> messages;
@@ -115,17 +115,6 @@ struct Window
                 names << option->objectName();
         }
         names.sort();
-        return names;
-    }
-    // Of the controls that modes and channels show and hide, those hidden.
-    QStringList hidden() const
-    {
-        QStringList names;
-        for (const char *name : {"CommRight", "ExpSPL", "Frame3D4", "Frame3D5", "Frame3D6",
-                                 "Frame3D7", "Panel3D2", "TimRight"}) {
-            if (get(name)->isHidden())
-                names << name;
-        }
         return names;
     }
     QString focus() const
@@ -281,9 +270,7 @@ private slots:
             << Expected{.selected = QStringList{"IRmode", "MonoOpt", "Opt44", "velmwav"}};
         QTest::newRow("mono adapts the left name and hides the right one, which keeps its text")
             << "TIMTOWAV" << QStringList{"TimLeft=Left.WAV", "TimRight=r.tim", "MonoOpt"}
-            << Expected{.hidden = QStringList{"CommRight", "ExpSPL", "Frame3D5", "Frame3D6",
-                                              "Frame3D7", "Panel3D2", "TimRight"},
-                        .fileNames = QStringList{"", "Left.TIM", "r.tim"}};
+            << Expected{.rightHidden = true, .fileNames = QStringList{"", "Left.TIM", "r.tim"}};
 
         // Keys: arrows move round among the shown, enabled options of their own group, running
         // the click handler; Tab from an option that is no Tab stop goes on.
@@ -403,7 +390,7 @@ private slots:
         Window t(keyword, true);
         t.act(steps);
         COMPARE_SET(selected, t.selected());
-        COMPARE_SET(hidden, t.hidden());
+        COMPARE_SET(rightHidden, t.get("TimRight")->isHidden());
         COMPARE_SET(focus, t.focus());
         COMPARE_SET(fileNames, t.fileNames());
         COMPARE_SET(messages, t.platform.messages.size());
@@ -510,10 +497,9 @@ private slots:
         QFETCH(bool, manual);
         QFETCH(QString, message);
         QTemporaryDir root;
-        const QString program = root.filePath("brenvik");
         const QString bin = root.filePath("bin");
-        const QString page = program + "/Manual/MBrenvik.html";
-        QVERIFY(QDir().mkpath(program + "/Manual"));
+        const QString page = root.filePath("Manual/MBrenvik.html");
+        QVERIFY(QDir().mkpath(root.filePath("Manual")));
         QVERIFY(QDir().mkpath(bin));
         if (QFile file(page); manual)
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -529,20 +515,17 @@ private slots:
             QDir::setCurrent(folder);
         });
         qputenv("PATH", QFile::encodeName(bin));
-        TestPlatform platform({}, program);
+        TestPlatform platform({}, root.path());
         Brenvik window(platform);
         QVERIFY(window.Form_Load());
         window.SSCommand1_Click();
         if (!opener.isEmpty() && manual)
             QTRY_COMPARE(readAll(bin + "/xdg-open.record"), page);
-        QList<QStringList> expected;
-        if (!message.isEmpty())
-            expected << QStringList{message.arg(page), "48", "Help"};
         if (message.isEmpty())
             QTest::qWait(300); // a failure would have been reported by now
-        else
-            QTRY_COMPARE(platform.messages, expected);
-        QCOMPARE(platform.messages, expected);
+        QTRY_COMPARE(platform.messages.size(), message.isEmpty() ? 0 : 1);
+        const QStringList warning{QString(message).replace("%1", page), "48", "Help"};
+        QCOMPARE(platform.messages.value(0), message.isEmpty() ? QStringList() : warning);
     }
 
     // "Browse..." for the WAV or B&K file chooses the channels the file has.
@@ -581,7 +564,7 @@ private slots:
         t.platform.dialogResults = {name};
         t.act({stereo ? "MonoOpt" : "StereoOpt", "CommWav"}); // from the other choice
         QCOMPARE(t.selected().contains("StereoOpt"), stereo);
-        QCOMPARE(t.hidden().contains("TimRight"), !stereo);
+        QCOMPARE(t.get("TimRight")->isHidden(), !stereo);
     }
 
     void switches()
@@ -679,10 +662,8 @@ private slots:
         t.act({"Command3D2"});
 
         // The start never waits: the record arrives later, one line per converter started.
-        QByteArray text;
-        for (QDeadlineTimer deadline(10000); !deadline.hasExpired() && !text.endsWith('\n');
-             QTest::qWait(20))
-            text = readAll(record).toUtf8();
+        QTRY_VERIFY_WITH_TIMEOUT(readAll(record).endsWith(u'\n'), 10000);
+        const QByteArray text = readAll(record).toUtf8();
         const QJsonObject got = QJsonDocument::fromJson(text).object();
         QCOMPARE(got.value("fault").toString(), QString());
         QCOMPARE(t.platform.messages.size(), 0);
