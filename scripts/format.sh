@@ -16,19 +16,10 @@ esac
 formatter=$(command -v clang-format-14) ||
     { echo "clang-format-14 is missing: sudo apt install clang-format-14" >&2; exit 2; }
 
-# In a git checkout the tracked files and the new ones not ignored; elsewhere
-# all but the build folders.
-list_files() {
-    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-        git ls-files -z --cached --others --exclude-standard -- '*.cpp' '*.h'
-    else
-        find . \( -path ./.git -o -path './build*' \) -prune -o \
-            -type f \( -name '*.cpp' -o -name '*.h' \) -printf '%P\0'
-    fi
-}
+. scripts/project-files.sh
 
 if [ "$mode" = --apply ]; then
-    list_files | xargs -0 -r "$formatter" -i
+    project_files '*.cpp' '*.h' | xargs -0 -r "$formatter" -i
     exit 0
 fi
 unformatted=0
@@ -38,5 +29,5 @@ while IFS= read -r -d '' f; do
         echo "not formatted: $f (scripts/format.sh --apply formats it)"
         unformatted=1
     fi
-done < <(list_files)
+done < <(project_files '*.cpp' '*.h')
 exit $unformatted

@@ -18,16 +18,7 @@ case "$mode" in
     *) echo "usage: scripts/spdx.sh --check | --apply" >&2; exit 2 ;;
 esac
 
-# The project's files: in a git checkout the tracked ones and the new ones
-# not ignored (so a file about to be added is checked too); elsewhere, all
-# but the build folders.
-list_files() {
-    if git rev-parse --is-inside-work-tree >/dev/null 2>&1; then
-        git ls-files -z --cached --others --exclude-standard
-    else
-        find . \( -path ./.git -o -path './build*' \) -prune -o -type f -printf '%P\0'
-    fi
-}
+. scripts/project-files.sh
 
 # The comment that carries the line in $1, or nothing for a file that takes none.
 comment_for() {
@@ -67,7 +58,7 @@ while IFS= read -r -d '' file; do
     cat "$tmp" >"$file"
     rm -f "$tmp"
     echo "added: $file"
-done < <(list_files)
+done < <(project_files)
 
 if ((missing)); then
     echo "$missing file(s) lack the line '$tag' (scripts/spdx.sh --apply adds it)" >&2
