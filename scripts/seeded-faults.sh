@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Seeded faults: shows which careless one-line changes the test suite catches.
-#   scripts/seeded-faults.sh [--check] [ID...]
+#   scripts/seeded-faults.sh [--check | --all] [ID...]
 # Each fault of scripts/seeded-faults.txt (all, or those named) is applied in
 # turn to a scratch copy in build-faults/, rebuilt incrementally; the tests run
-# until their first failure. Per fault: caught (by which test), NOT CAUGHT, or
-# did not build. Tests labelled "slow" run only for a fault whose ID ends in
-# "@TEST", the slow test that catches it. --check only checks that each
-# fault's text stands exactly once in the sources.
+# until their first failure, or with --all all of them, so that the report
+# names every test and test function that catches the fault. Per fault: caught
+# (by which tests), NOT CAUGHT, or did not build. Tests labelled "slow" run
+# only for a fault whose ID ends in "@TEST", the slow test that catches it.
+# --check only checks that each fault's text stands exactly once in the
+# sources.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -15,8 +17,11 @@ scratch=$root/build-faults/src
 build=$root/build-faults/build
 logs=$root/build-faults/logs
 
-check_only=0
-[ "${1:-}" != --check ] || { check_only=1; shift; }
+check_only=0 stop=--stop-on-failure
+case "${1:-}" in
+    --check) check_only=1; shift ;;
+    --all) stop=; shift ;;
+esac
 wanted=" $* "
 
 # The faults: "ID FILE ORIGINAL ~> REPLACEMENT" (comments and blank lines skipped).
@@ -66,7 +71,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 # build's structure, which no fault here touches.
 run_tests() {
     (cd "$build" && export QT_QPA_PLATFORM=offscreen BRENVIK_TEST_NO_WINE32=1 &&
-        ctest --stop-on-failure --output-on-failure --parallel "$jobs" -LE slow -E '^(spdx_lines|format|text_rules_alone)$' &&
+        ctest $stop --output-on-failure --parallel "$jobs" -LE slow -E '^(spdx_lines|format|text_rules_alone)$' &&
         { [ -z "$1" ] || ctest --output-on-failure --repeat until-pass:2 -R "^($1)\$"; })
 }
 # The failed tests, and the test functions that failed.
