@@ -455,10 +455,10 @@ private slots:
     {
         QTest::addColumn<Browse>(
             "b"); // the reason of the warning, or the range and boxes afterwards
-        // A gain at the limit is read; the range widens to both ends, so that zero gains fall to
-        // its bottom.
+        // A gain of exactly the limit (1e30 in single precision) is read; the range widens to both
+        // ends, so that zero gains fall to its bottom.
         QTest::newRow("a gain of 1e30") << Browse{
-            "f.DAT", withGains({double(1e30f), -62}), "",
+            "f.DAT", withGains({1, -62}).replace("  1 ", " 1000000015047466219876688855040 "), "",
             "+1000000015047470000000000000000.0 -62.0",
             "+1000000015047470000000000000000. -62. -62. -62. -62. -62. -62. -62. -62. -62."};
         QTest::newRow("-20..+20 widens to +30")
