@@ -13,10 +13,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <functional>
 #include <limits>
 
+#include <dlfcn.h>
 #include <linux/capability.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -138,10 +140,29 @@ bool place(const QString &name, const QByteArray &bytes)
     return writeFile(name, bytes);
 }
 
+// Set, fsync fails as a failing disk makes it fail. This program's own fsync takes the place of
+// the C library's for the product's code linked into it.
+bool syncFails = false;
+
+} // namespace
+
+extern "C" int fsync(int fd)
+{
+    if (syncFails) {
+        errno = EIO;
+        return -1;
+    }
+    static const auto real = reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fsync"));
+    return real(fd);
+}
+
+namespace {
+
 // Runs `command` with faults laid on the host: a full disk (no file may grow past 64 bytes,
-// so a write beyond fails with EFBIG) and a folder the user may not write (for root also
-// without the capabilities that override permissions, in this thread). False: they did not hold.
-enum Fault { FullDisk = 1, ReadOnlyFolder = 2 };
+// so a write beyond fails with EFBIG), a folder the user may not write (for root also
+// without the capabilities that override permissions, in this thread) and a disk that fails to
+// sync. False: they did not hold.
+enum Fault { FullDisk = 1, ReadOnlyFolder = 2, SyncFails = 4 };
 bool withFaults(int faults, const QString &folder, const std::function<void()> &command)
 {
     rlimit limit{};
@@ -161,8 +182,10 @@ bool withFaults(int faults, const QString &folder, const std::function<void()> &
          && ::syscall(SYS_capset, &header, dropped) == 0
          && (!(faults & ReadOnlyFolder)
              || !QFile(QDir(folder).filePath("probe")).open(QIODevice::WriteOnly));
+    syncFails = faults & SyncFails;
     if (ok)
         command();
+    syncFails = false;
     ::syscall(SYS_capset, &header, caps);
     ::setrlimit(RLIMIT_FSIZE, &limit);
     QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -405,6 +428,8 @@ private slots:
         QTest::newRow("onto a pipe: refused")
             << Save{"typed.DAT", "pipe.DAT", "<pipe>", "not an ordinary file"};
         QTest::newRow("link: its target replaced") << Save{"", "link.DAT", "<link>" + old, ""};
+        QTest::newRow("the disk fails to sync: old file kept")
+            << Save{"typed.DAT", "old.DAT", old, "cannot be written", SyncFails};
         QTest::newRow("read-only folder: in place") << Save{"", "old.DAT", old, "", ReadOnlyFolder};
         QTest::newRow("read-only folder, full disk")
             << Save{"typed.DAT", "old.DAT", "old", "cannot be written", ReadOnlyFolder | FullDisk};
