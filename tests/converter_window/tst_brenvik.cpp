@@ -788,17 +788,12 @@ void TestBrenvik::refusedConversions()
     const QString padded = root.filePath(QString(97 - root.path().size(), u'b'));
     const QString bin = r.subfolder.isEmpty() ? padded : padded + u'/' + r.subfolder;
     const QString winePrefix = root.filePath("prefix");
-    const auto put = [](const QString &name, const QByteArray &bytes, bool executable) {
-        QFile file(name);
-        return QDir().mkpath(QFileInfo(name).path()) && file.open(QIODevice::WriteOnly)
-               && file.write(bytes) == bytes.size()
-               && (!executable || file.setPermissions(file.permissions() | QFile::ExeOwner));
-    };
-    QVERIFY(QDir().mkpath(bin) && put(bin + "/brenvik-winstart64.exe", "", false));
-    QVERIFY(r.converter.isNull() || put(bin + "/pashet.exe", r.converter, r.executable));
-    QVERIFY(put(root.filePath("path/wine"), "#!/bin/sh\n", true));
+    QVERIFY(QDir().mkpath(bin) && writeFile(bin + "/brenvik-winstart64.exe", "", false));
+    QVERIFY(r.converter.isNull() || writeFile(bin + "/pashet.exe", r.converter, r.executable));
+    QVERIFY(writeFile(root.filePath("path/wine"), "#!/bin/sh\n", true));
     if (r.prefix == Refusal::Prefix32)
-        QVERIFY(put(winePrefix + "/system.reg", "WINE REGISTRY Version 2\n#arch=win32\n", false));
+        QVERIFY(
+            writeFile(winePrefix + "/system.reg", "WINE REGISTRY Version 2\n#arch=win32\n", false));
     if (r.prefix == Refusal::OnlyDriveC)
         QVERIFY(QDir().mkpath(winePrefix + "/dosdevices")
                 && QFile::link(winePrefix + "/drive_c", winePrefix + "/dosdevices/c:"));

@@ -45,13 +45,6 @@ const QString source = QStringLiteral("-Säle hall's._01");
 const QString finished =
     QStringLiteral("pashet.exe has finished.\nPress Enter to close this window.");
 
-bool writeScript(const QString &name, const QByteArray &text)
-{
-    QFile f(name);
-    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size()
-           && f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-}
-
 } // namespace
 
 class TestConverterTerminal : public QObject
@@ -106,11 +99,10 @@ void TestConverterTerminal::initTestCase()
     QVERIFY(linkTerminal("xterm", QStandardPaths::findExecutable("xterm")));
     // One that ends at once without ever opening a window, and one that
     // ends at once and opens its window five seconds later.
-    QVERIFY(writeScript(work("never/x-terminal-emulator"), "#!/bin/sh\nexit 0\n"));
-    QVERIFY(writeScript(work("late/x-terminal-emulator"), "#!/bin/sh\n"
-                                                          "(sleep 5; exec xterm \"$@\") </dev/null "
-                                                          ">/dev/null 2>&1 &\n"
-                                                          "exit 0\n"));
+    QVERIFY(writeFile(work("never/x-terminal-emulator"), "#!/bin/sh\nexit 0\n", true));
+    QVERIFY(writeFile(
+        work("late/x-terminal-emulator"),
+        "#!/bin/sh\n(sleep 5; exec xterm \"$@\") </dev/null >/dev/null 2>&1 &\nexit 0\n", true));
     qputenv("BRENVIK_CONVERTER_RECORD", QFile::encodeName(work("record.jsonl")));
     qputenv("BRENVIK_CONSOLE_RECORD", QFile::encodeName(work("console.txt")));
 
@@ -319,8 +311,10 @@ void TestConverterTerminal::guiConverter()
     QVERIFY(QFile::link(BRENVIK_BIN "/brenvik-console", work("guibin/brenvik-console")));
     const QByteArray ran = QFile::encodeName(work("wine-ran"));
     const QByteArray terminalRan = QFile::encodeName(work("terminal-ran"));
-    QVERIFY(writeScript(work("gui/wine"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + ran + "'\n"));
-    QVERIFY(writeScript(work("gui/x-terminal-emulator"), "#!/bin/sh\n: > '" + terminalRan + "'\n"));
+    QVERIFY(
+        writeFile(work("gui/wine"), "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" + ran + "'\n", true));
+    QVERIFY(
+        writeFile(work("gui/x-terminal-emulator"), "#!/bin/sh\n: > '" + terminalRan + "'\n", true));
     qputenv("WINEPREFIX", QFile::encodeName(work("prefix")));
 
     TestPlatform platform(QStringLiteral("VELMTOWAV"), work("guibin"));

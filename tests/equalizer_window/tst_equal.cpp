@@ -4,6 +4,7 @@
 #include "FilterFile.h"
 #include "FilterFileName.h"
 #include "PlotArea.h"
+#include "TestFiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -117,11 +118,6 @@ QString act(QWidget *w, const QStringList &steps)
     return {};
 }
 
-bool writeFile(const QString &name, const QByteArray &content)
-{
-    QFile file(name);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
 QByteArray content(const QString &name)
 {
     QFile f(name);

@@ -10,6 +10,7 @@
 #include "ConverterStart.h"
 #include "Heads.h"
 #include "ProcessStart.h"
+#include "TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -22,26 +23,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace {
-
-bool writeFile(const QString &name, const QByteArray &text, bool executable = false)
-{
-    QFile file(name);
-    const QFile::Permissions runnable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    return QDir().mkpath(QFileInfo(name).path()) && file.open(QIODevice::WriteOnly)
-           && file.write(text) == text.size() && (!executable || file.setPermissions(runnable));
-}
-
-// The lines of a stand-in's record; none while there is none.
-QStringList recorded(const QString &name)
-{
-    QFile file(name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
-}
-
-} // namespace
+namespace { } // namespace
 
 class TestConverterStart : public QObject
 {
@@ -103,8 +85,8 @@ void TestConverterStart::handOverFallbacks()
     QCOMPARE(brenvik.exitCode(), 0);
     QCOMPARE(brenvik.readAllStandardOutput(), told);
     // Complete once the console program, where it comes, has ended.
-    (void)QTest::qWaitFor([&] { return recorded(starts).size() >= record.size(); }, 10000);
-    QCOMPARE(recorded(starts), record);
+    (void)QTest::qWaitFor([&] { return linesIn(starts).size() >= record.size(); }, 10000);
+    QCOMPARE(linesIn(starts), record);
 }
 
 // A converter started directly gets none of Brenvik's own state: no
@@ -137,7 +119,7 @@ void TestConverterStart::inheritedState()
     const QStringList expected = {"ran: " RECORDING_CONVERTER, "descriptors beyond 2: none",
                                   "own session: yes",          "SIGPIPE: default",
                                   "SIGHUP: ignored",           "blocked signals: none"};
-    QCOMPARE(recorded(record), expected);
+    QCOMPARE(linesIn(record), expected);
 }
 
 // A Windows converter runs through the Wine loader of its word size: a
@@ -221,8 +203,8 @@ void TestConverterStart::wineRunners()
     QCOMPARE(start.command.defaults.contains("WINEDEBUG=fixme-all"), ownLoader);
     QCOMPARE(startHostCommand(start.command), QString());
     const QString expected = "ran: " + root + "/" + ran.replace(" ", " " + root + "/");
-    (void)QTest::qWaitFor([&] { return recorded(record).value(0) == expected; }, 10000);
-    QCOMPARE(recorded(record).value(0), expected);
+    (void)QTest::qWaitFor([&] { return linesIn(record).value(0) == expected; }, 10000);
+    QCOMPARE(linesIn(record).value(0), expected);
 }
 
 void TestConverterStart::cleanup()

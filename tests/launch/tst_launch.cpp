@@ -8,6 +8,7 @@
 #include "ProcessStart.h"
 #include "ProgramSearch.h"
 #include "TerminalStart.h"
+#include "TestFiles.h"
 #include "WineNames.h"
 
 #include <QDir>
@@ -25,29 +26,13 @@
 
 namespace {
 
-bool write(const QString &name, const QByteArray &head, bool executable = false)
-{
-    QFile f(name);
-    return QDir().mkpath(QFileInfo(name).path()) && f.open(QIODevice::WriteOnly)
-           && f.write(head) == head.size()
-           && (!executable || f.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
-}
-
 // The 64-bit Windows stand-in WINCONV.EXE and its starter in `own`, and a "wine" on PATH in `bin`.
 bool writeWineConverter(const QString &own, const QString &bin)
 {
     qputenv("PATH", QFile::encodeName(bin));
-    return write(own + "/WinConv.exe", pe("\x64\x86"))
-           && write(own + "/brenvik-winstart64.exe", "x")
-           && write(bin + "/wine", "#!/bin/sh\n", true);
-}
-
-// The lines that a script started by a test wrote into `file`.
-QStringList linesIn(const QString &file)
-{
-    QFile f(file);
-    return QString::fromUtf8(f.open(QIODevice::ReadOnly) ? f.readAll() : "")
-        .split(u'\n', Qt::SkipEmptyParts);
+    return writeFile(own + "/WinConv.exe", pe("\x64\x86"))
+           && writeFile(own + "/brenvik-winstart64.exe", "x")
+           && writeFile(bin + "/wine", "#!/bin/sh\n", true);
 }
 
 // A script that stands for a converter or one of the desktop's helpers: it writes its name and
@@ -55,8 +40,8 @@ QStringList linesIn(const QString &file)
 // PATH that has no tools.
 bool writeRecorder(const QString &file)
 {
-    return write(file, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n",
-                 true);
+    return writeFile(
+        file, "#!/bin/sh\nprintf '%s\\n' \"${0##*/}\" \"$@\" > \"$BRENVIK_TEST_RAN\"\n", true);
 }
 
 } // namespace
@@ -102,10 +87,10 @@ private slots:
         for (const char *file :
              {"own/zarvo", "cwd/zarvo", "p1/zarvo", "cwd/keldt", "p1/keldt", "p2/tombra",
               "p1/Pashet", "p2/dirprog", "p1/zed", "p1/ZED", "cwd/sub/tool"})
-            QVERIFY(write(root.filePath(file), "#!/bin/sh\n", true));
+            QVERIFY(writeFile(root.filePath(file), "#!/bin/sh\n", true));
         for (const char *file : {"p1/tombra", "cwd/sub/plain", "cwd/BARE.exe"})
-            QVERIFY(write(root.filePath(file), "#!/bin/sh\n"));
-        QVERIFY(write(root.filePath("p2/Keldt.exe"), pe("\x64\x86")));
+            QVERIFY(writeFile(root.filePath(file), "#!/bin/sh\n"));
+        QVERIFY(writeFile(root.filePath("p2/Keldt.exe"), pe("\x64\x86")));
         const QString path = root.filePath("p1") + QDir::listSeparator() + QDir::listSeparator()
                              + root.filePath("p2");
         const auto where = [&](const QString &relative) {
@@ -127,7 +112,7 @@ private slots:
         const struct timeval longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
         QVERIFY(::utimes(QFile::encodeName(root.filePath("p1")).constData(), longAgo) == 0);
         QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")), QString());
-        QVERIFY(write(root.filePath("p1/New.Exe"), "#!/bin/sh\n", true));
+        QVERIFY(writeFile(root.filePath("p1/New.Exe"), "#!/bin/sh\n", true));
         QCOMPARE(findProgram("NEW.EXE", {}, root.filePath("cwd"), root.filePath("p1")),
                  root.filePath("p1/New.Exe"));
     }
@@ -169,16 +154,16 @@ private slots:
         const QString ranFile = tmp.filePath("ran");
         line.replace("{tmp}", tmp.path());
         ran.replaceInStrings("{tmp}", tmp.path());
-        QVERIFY(write(tmp.filePath("work/Manual/MBrenvik.mht"), "")
-                && write(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
-                && write(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
+        QVERIFY(writeFile(tmp.filePath("work/Manual/MBrenvik.mht"), "")
+                && writeFile(tmp.filePath("my \\docs/Manual/MBrenvik.mht"), "")
+                && writeFile(tmp.filePath("work/WinConv.exe"), pe("\x64\x86")));
         QVERIFY(QDir().mkpath(tmp.filePath("helpers")));
         QVERIFY(helper.isEmpty() || writeRecorder(tmp.filePath("helpers/") + helper));
         // The desktop's own tools are looked for on PATH alone: the same
         // scripts in the working folder, a user's files, are never run.
         for (const char *planted : {"xdg-open", "xdg-open.exe", "gnome-control-center"})
-            QVERIFY(write(tmp.filePath("work/") + planted,
-                          "#!/bin/sh\nprintf '%s\\n' planted > \"$BRENVIK_TEST_RAN\"\n", true));
+            QVERIFY(writeFile(tmp.filePath("work/") + planted,
+                              "#!/bin/sh\nprintf '%s\\n' planted > \"$BRENVIK_TEST_RAN\"\n", true));
         QVERIFY(QDir::setCurrent(tmp.filePath("work")));
         qputenv("PATH", QFile::encodeName(tmp.filePath("helpers")));
         qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ranFile));
@@ -203,7 +188,8 @@ private slots:
         qputenv("BRENVIK_TEST_RAN", QFile::encodeName(ranFile));
         qputenv("BRENVIK_TEST_SET", "mine");
         qunsetenv("BRENVIK_TEST_UNSET");
-        QVERIFY(write(tmp.filePath("env"),
+        QVERIFY(
+            writeFile(tmp.filePath("env"),
                       "#!/bin/sh\nprintf '%s\\n' \"$BRENVIK_TEST_SET\" \"$BRENVIK_TEST_UNSET\" > "
                       "\"$BRENVIK_TEST_RAN\"\n",
                       true));
@@ -320,14 +306,14 @@ private slots:
         QFETCH(QString, refusal);
         QTemporaryDir tmp;
         const QString own = tmp.filePath("own");
-        QVERIFY(writeWineConverter(own, tmp.filePath("bin"))
-                && write(tmp.filePath("p32/system.reg"), "WINE REGISTRY Version 2\n#arch=win32\n")
-                && write(tmp.filePath("p64/system.reg"),
+        QVERIFY(
+            writeWineConverter(own, tmp.filePath("bin"))
+            && writeFile(tmp.filePath("p32/system.reg"), "WINE REGISTRY Version 2\n#arch=win32\n")
+            && writeFile(tmp.filePath("p64/system.reg"),
                          "WINE REGISTRY Version 2\n;; All keys\n#arch=win64\n")
-                && QDir().mkpath(tmp.filePath(folder))
-                && QDir().mkpath(tmp.filePath("p64/dosdevices"))
-                && QFile::link(tmp.filePath("d"), tmp.filePath("p64/dosdevices/d:"))
-                && QFile::link("/", tmp.filePath("p64/dosdevices/z:")));
+            && QDir().mkpath(tmp.filePath(folder)) && QDir().mkpath(tmp.filePath("p64/dosdevices"))
+            && QFile::link(tmp.filePath("d"), tmp.filePath("p64/dosdevices/d:"))
+            && QFile::link("/", tmp.filePath("p64/dosdevices/z:")));
         qputenv("WINEPREFIX",
                 QFile::encodeName(prefix.startsWith(u'/') ? tmp.path() + prefix : prefix));
         qputenv("WINEARCH", arch.toLatin1());
@@ -494,9 +480,9 @@ void TestLaunch::windowsConverterLine()
     const QString data = tmp.filePath("data");
     const QByteArray utf8 = "<assembly><activeCodePage>UTF-8</activeCodePage></assembly>";
     QVERIFY(writeWineConverter(own, tmp.filePath("bin"))
-            && write(own + "/Utf8Conv.exe", peProgram("\x64\x86", 3, utf8))
-            && write(own + "/GuiConv.exe", peProgram("\x64\x86", 2)) && QDir().mkpath(data + "/sub")
-            && QDir().mkpath(tmp.filePath("other/sub"))
+            && writeFile(own + "/Utf8Conv.exe", peProgram("\x64\x86", 3, utf8))
+            && writeFile(own + "/GuiConv.exe", peProgram("\x64\x86", 2))
+            && QDir().mkpath(data + "/sub") && QDir().mkpath(tmp.filePath("other/sub"))
             && QDir().mkpath(tmp.filePath("prefix/dosdevices")));
     QVERIFY(QFile::link("/", tmp.filePath("prefix/dosdevices/z:"))
             && QFile::link(data, tmp.filePath("prefix/dosdevices/d:"))

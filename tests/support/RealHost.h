@@ -3,6 +3,7 @@
 
 #include "MessageLog.h"
 #include "QtPlatform.h"
+#include "TestFiles.h"
 
 #include <QFile>
 #include <QJsonDocument>
@@ -34,12 +35,6 @@ public:
 private:
     QString m_folder;
 };
-
-inline QString readAll(const QString &file)
-{
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
 
 /// The run a stand-in converter recorded in `file`; empty until it is complete.
 inline QJsonObject recordIn(const QString &file)
