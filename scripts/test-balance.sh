@@ -9,9 +9,9 @@
 # run, each part with its build file, as each test counts with its own: the
 # Windows starter with its build and manifest, the manual's packer with the
 # build that runs it (the manual's text is no code), the desktop's launcher
-# with the package's build, and the build files that join them all. Scripts that only build
-# and run (dev, .ci/run, fuzz.sh, sanitize.sh, coverage.sh, this one) and the
-# benchmarks are neither. Every folder below tests/ and src/ counts.
+# with the package's build, and the build files that join them all. Scripts
+# that only build and run (dev, .ci/run, fuzz.sh, sanitize.sh, coverage.sh,
+# this one) and the benchmarks are neither. Every folder below tests/ and src/ counts.
 #   scripts/test-balance.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
